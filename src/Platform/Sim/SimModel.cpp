@@ -1,0 +1,29 @@
+#include "SimModel.h"
+
+const SimApp* SimModel::installedApp(const QString& bundleID) const
+{
+    for (const SimApp& app : installedApps) {
+        if (app.bundleID == bundleID)
+            return &app;
+    }
+    return nullptr;
+}
+
+SimApp* SimModel::installedApp(const QString& bundleID)
+{
+    return const_cast<SimApp*>(std::as_const(*this).installedApp(bundleID));
+}
+
+const SimInstance* SimModel::instance(pid_t pid) const
+{
+    for (const SimInstance& instance : instances) {
+        if (instance.pid == pid)
+            return &instance;
+    }
+    return nullptr;
+}
+
+SimInstance* SimModel::instance(pid_t pid)
+{
+    return const_cast<SimInstance*>(std::as_const(*this).instance(pid));
+}

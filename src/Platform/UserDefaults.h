@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+// A typed key-value store. Values are texts (QString), numbers (double),
+// Booleans (bool), lists (QVariantList) and dictionaries (QVariantMap). A
+// missing key gives an invalid QVariant, so a value of the wrong kind is told
+// apart from a missing one. Every write is stored at once.
+class UserDefaults {
+public:
+    virtual ~UserDefaults() = default;
+
+    virtual QVariant object(const QString& key) const = 0;
+    virtual void set(const QString& key, const QVariant& value) = 0;
+    virtual void remove(const QString& key) = 0;
+
+    // Typed reads: no value when the key is missing or holds another kind.
+    std::optional<QString> string(const QString& key) const;
+    std::optional<double> number(const QString& key) const;
+    std::optional<bool> boolean(const QString& key) const;
+    // A list whose elements are all texts.
+    std::optional<QStringList> stringList(const QString& key) const;
+    // A dictionary whose values are all texts.
+    std::optional<QVariantMap> stringMap(const QString& key) const;
+};
