@@ -10,7 +10,6 @@ class EventTap;
 class LoginItems;
 class ScreenCapture;
 class Screens;
-class StatusBar;
 class SystemLog;
 class UrlOpener;
 class UserDefaults;
@@ -29,6 +28,5 @@ struct Platform {
     UserDefaults& defaults;
     Screens& screens;
     SystemLog& systemLog;
-    StatusBar& statusBar;
     Clock& clock;
 };

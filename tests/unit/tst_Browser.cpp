@@ -1,4 +1,6 @@
 #include "Models/Browser.h"
+#include "Platform/Sim/SimPlatform.h"
+#include "Platform/Sim/SimScenarioBuilder.h"
 
 #include <QTest>
 
@@ -9,6 +11,15 @@ private slots:
     {
         QCOMPARE(Browser::allCases().size(), size_t(32));
         QCOMPARE(Browser::allCases().front(), Browser::safari);
+        QCOMPARE(Browser::allCases().back(), Browser::obsidian);
+    }
+
+    void installedInRosterOrder()
+    {
+        SimPlatform sim(
+            SimScenarioBuilder().install(Browser::finder).install(Browser::safari).build());
+        QCOMPARE(Browser::installed(sim.workspace),
+                 (QList<Browser>{Browser::safari, Browser::finder}));
     }
 };
 

@@ -7,7 +7,7 @@
 // A clock that stands still until a test moves it.
 class SimClock final : public Clock {
 public:
-    explicit SimClock(QDateTime start = QDateTime(QDate(2026, 1, 5), QTime(9, 0), QTimeZone::UTC))
+    explicit SimClock(QDateTime start = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC))
         : m_now(std::move(start))
     {
     }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Platform/WindowServer.h"
+
+class SimHost;
+
+// The window server of the simulated desktop.
+class SimWindowServer final : public WindowServer {
+public:
+    explicit SimWindowServer(SimHost& host) : m_host(host) {}
+
+    std::optional<QVariantList> copyWindowInfo(ListOption option, quint32 relativeTo) const override;
+    QImage createWindowImage(quint32 windowID) const override;
+    bool preflightScreenCaptureAccess() const override;
+    bool requestScreenCaptureAccess() override;
+
+    // Control face.
+    int requestCount() const { return m_requestCount; }
+
+private:
+    SimHost& m_host;
+    int m_requestCount = 0;
+};
