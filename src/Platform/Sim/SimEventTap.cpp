@@ -30,18 +30,16 @@ struct SimEventTap::Chain {
     }
 };
 
-namespace {
-
-class SimEventTapPort final : public EventTapPort {
+class SimEventTap::Port final : public EventTapPort {
 public:
-    SimEventTapPort(std::weak_ptr<SimEventTap::Chain> chain, std::shared_ptr<SimEventTap::Tap> tap)
+    Port(std::weak_ptr<Chain> chain, std::shared_ptr<Tap> tap)
         : m_chain(std::move(chain)), m_tap(std::move(tap))
     {
     }
 
     // The owner of a tap going away takes the tap with it, so its callback
     // never runs on a dead owner.
-    ~SimEventTapPort() override
+    ~Port() override
     {
         const auto chain = m_chain.lock();
         if (!chain) {
@@ -79,9 +77,11 @@ private:
         }
     }
 
-    std::weak_ptr<SimEventTap::Chain> m_chain;
-    std::shared_ptr<SimEventTap::Tap> m_tap;
+    std::weak_ptr<Chain> m_chain;
+    std::shared_ptr<Tap> m_tap;
 };
+
+namespace {
 
 bool reachesTaps(CGEventType type)
 {
@@ -106,7 +106,7 @@ std::unique_ptr<EventTapPort> SimEventTap::createTap(EventTapCallback callback)
         std::lock_guard lock(m_chain->mutex);
         m_chain->taps.insert(m_chain->taps.begin(), tap);
     }
-    return std::make_unique<SimEventTapPort>(m_chain, tap);
+    return std::make_unique<Port>(m_chain, tap);
 }
 
 bool SimEventTap::injectKey(const KeyEvent& event)

@@ -30,10 +30,11 @@ public:
     int tapCount() const;
     int listeningTapCount() const;
 
+private:
     struct Tap;
     struct Chain;
+    class Port;
 
-private:
     SimHost& m_host;
     std::shared_ptr<Chain> m_chain;
 };
