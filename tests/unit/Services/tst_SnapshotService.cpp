@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -25,25 +26,26 @@ SafariWindow record(const QString& title, std::optional<quint32> windowID, bool 
     return window;
 }
 
-void setColor(SimPlatform& sim, quint32 windowNumber, const QColor& color)
+void changeWindow(SimPlatform& sim, quint32 windowNumber, const std::function<void(SimWindow&)>& fn)
 {
     sim.host.modify([&](SimModel& model) {
         for (SimInstance& instance : model.instances)
             for (SimWindow& window : instance.windows)
                 if (window.windowNumber == windowNumber)
-                    window.color = color;
+                    fn(window);
     });
 }
 
-void setFailures(SimPlatform& sim, quint32 windowNumber, bool capture, bool legacy)
+void setColor(SimPlatform& sim, quint32 windowNumber, const QColor& color)
 {
-    sim.host.modify([&](SimModel& model) {
-        for (SimInstance& instance : model.instances)
-            for (SimWindow& window : instance.windows)
-                if (window.windowNumber == windowNumber) {
-                    window.captureFails = capture;
-                    window.legacyImageFails = legacy;
-                }
+    changeWindow(sim, windowNumber, [&](SimWindow& window) { window.color = color; });
+}
+
+void failEveryCapture(SimPlatform& sim, quint32 windowNumber)
+{
+    changeWindow(sim, windowNumber, [](SimWindow& window) {
+        window.captureFails = true;
+        window.legacyImageFails = true;
     });
 }
 
@@ -126,9 +128,7 @@ private slots:
 
     void captureRunLinesAndImages()
     {
-        m_sim->host.modify([](SimModel& model) {
-            model.instances[0].windows[1].captureFails = true; // Docs: legacy image
-        });
+        changeWindow(*m_sim, 89, [](SimWindow& window) { window.captureFails = true; });
         auto service = makeService();
         const QString longTitle =
             QStringLiteral("A title that is certainly longer than thirty-six");
@@ -207,7 +207,7 @@ private slots:
         {
             auto service = makeService();
             QCOMPARE(service->refreshSnapshots(windows).result().size(), 1);
-            setFailures(*m_sim, 88, true, true);
+            failEveryCapture(*m_sim, 88);
             setColor(*m_sim, 88, Qt::yellow);
             QVERIFY(service->refreshSnapshots(windows).result().isEmpty());
             QCOMPARE(
@@ -300,7 +300,7 @@ private slots:
 
     void exportWritesNumberedFilesAndOverwrites()
     {
-        setFailures(*m_sim, 91, true, true);
+        failEveryCapture(*m_sim, 91);
         auto service = makeService();
         const QString folder = m_dir->filePath("Export/TesselNav-Snapshots");
         const QList<SafariWindow> windows{
