@@ -27,3 +27,14 @@ SimInstance* SimModel::instance(pid_t pid)
 {
     return const_cast<SimInstance*>(std::as_const(*this).instance(pid));
 }
+
+const SimWindow* SimModel::windowWithNumber(quint32 windowNumber) const
+{
+    for (const SimInstance& instance : instances) {
+        for (const SimWindow& window : instance.windows) {
+            if (window.windowNumber == windowNumber)
+                return &window;
+        }
+    }
+    return nullptr;
+}

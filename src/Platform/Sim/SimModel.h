@@ -125,4 +125,6 @@ struct SimModel {
     SimApp* installedApp(const QString& bundleID);
     SimInstance* instance(pid_t pid);
     const SimInstance* instance(pid_t pid) const;
+    // The window the window server knows by this number, of any instance.
+    const SimWindow* windowWithNumber(quint32 windowNumber) const;
 };

@@ -1,0 +1,324 @@
+#include "SnapshotService.h"
+
+#include "Platform/Clock.h"
+#include "Platform/ScreenCapture.h"
+#include "Platform/WindowServer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextBoundaryFinder>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr qint64 pruneAgeSeconds = 259200; // three days
+constexpr int diagnosticTitleLength = 36;
+constexpr int exportNameLength = 60;
+
+// The first count user-perceived characters: an emoji or an accented letter
+// made of several code points is never cut in half.
+QString leadingCharacters(const QString& text, int count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int taken = 0;
+    while (taken < count && finder.toNextBoundary() != -1)
+        ++taken;
+    return taken < count ? text : text.left(finder.position());
+}
+
+QString windowLabel(const SafariWindow& window)
+{
+    if (!window.title.isEmpty())
+        return window.title;
+    if (const auto domain = window.domain(); domain && !domain->isEmpty())
+        return *domain;
+    return QStringLiteral("Untitled Window");
+}
+
+// The integer part of a pixel count, at least 1 and within int's range
+// whatever the frame held (negative, infinite or NaN sizes included).
+int pixelCount(double value)
+{
+    if (!(value >= 1))
+        return 1;
+    return int(std::min(value, double(std::numeric_limits<int>::max())));
+}
+
+// Written beside the target and renamed over it, so a reader never sees half
+// a file and two writes of one name never mix.
+bool writePng(const QImage& image, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&file, "png");
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+QString SnapshotService::ExportError::description() const
+{
+    return QStringLiteral("The folder “%1” could not be created.")
+        .arg(QDir::toNativeSeparators(folder));
+}
+
+SnapshotService::SnapshotService(ScreenCapture& screenCapture, WindowServer& windowServer,
+                                 const Clock& clock, QString diskCacheDirectory)
+    : m_screenCapture(screenCapture), m_windowServer(windowServer),
+      m_diskCacheDirectory(std::move(diskCacheDirectory))
+{
+    m_diskWrites.setMaxThreadCount(1);
+    m_diskWrites.setThreadPriority(QThread::LowPriority);
+    QDir().mkpath(m_diskCacheDirectory); // without a folder the writes fail silently
+    pruneDiskCache(clock.now());
+}
+
+SnapshotService::~SnapshotService()
+{
+    // Runs queue disk writes, so they finish first.
+    m_runs.waitForDone();
+    m_diskWrites.waitForDone();
+}
+
+QString SnapshotService::defaultDiskCacheDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/TesselNav/Thumbnails");
+}
+
+QSize SnapshotService::captureSize(const QSizeF& frame)
+{
+    const double w = frame.width();
+    const double h = frame.height();
+    const double scale = w > 0 ? std::min(maxPixelWidth / (2 * w), 1.0) : 1.0;
+    return QSize(pixelCount(scale * 2 * w), pixelCount(scale * 2 * h));
+}
+
+QString SnapshotService::exportFileName(int position, const SafariWindow& window)
+{
+    QString name = windowLabel(window);
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    name.replace(QLatin1Char(':'), QLatin1Char('-'));
+    return QStringLiteral("%1 - %2.png")
+        .arg(position)
+        .arg(leadingCharacters(name, exportNameLength));
+}
+
+QFuture<QHash<quint32, QImage>>
+SnapshotService::refreshSnapshots(const QList<SafariWindow>& windows)
+{
+    return QtConcurrent::run(&m_runs, [this, windows] {
+        CaptureRun run = captureRun(windows);
+        publishDiagnostics(run.diagnostics);
+        return run.images;
+    });
+}
+
+QFuture<SnapshotService::ExportResult>
+SnapshotService::writeSnapshots(const QList<SafariWindow>& windows, const QString& folder)
+{
+    return QtConcurrent::run(&m_runs,
+                             [this, windows, folder] { return writeExport(windows, folder); });
+}
+
+QStringList SnapshotService::lastDiagnostics() const
+{
+    QMutexLocker lock(&m_diagnosticsLock);
+    return m_lastDiagnostics;
+}
+
+void SnapshotService::publishDiagnostics(const QStringList& lines)
+{
+    // A run builds its lines on its own and publishes them whole, so runs
+    // that overlap (warm-up and an early overlay) never interleave their lines.
+    QMutexLocker lock(&m_diagnosticsLock);
+    m_lastDiagnostics = lines;
+}
+
+std::optional<QImage> SnapshotService::cachedImage(std::optional<quint32> windowID)
+{
+    if (!windowID)
+        return std::nullopt;
+    {
+        QMutexLocker lock(&m_cacheLock);
+        const auto it = m_cache.constFind(*windowID);
+        if (it != m_cache.cend())
+            return it.value();
+    }
+    const QString path =
+        QDir(m_diskCacheDirectory).filePath(QStringLiteral("%1.png").arg(*windowID));
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    QImageReader reader(path, "png");
+    const QImage image = reader.read();
+    if (image.isNull())
+        return std::nullopt;
+    QMutexLocker lock(&m_cacheLock);
+    // A capture may have landed while the file was read; the fresher one stays.
+    const auto it = m_cache.constFind(*windowID);
+    if (it != m_cache.cend())
+        return it.value();
+    m_cache.insert(*windowID, image);
+    return image;
+}
+
+void SnapshotService::waitForDiskWrites()
+{
+    m_diskWrites.waitForDone();
+}
+
+SnapshotService::CaptureRun SnapshotService::captureRun(const QList<SafariWindow>& windows)
+{
+    CaptureRun run;
+    const bool anyID =
+        std::any_of(windows.cbegin(), windows.cend(),
+                    [](const SafariWindow& window) { return window.windowID.has_value(); });
+    if (!anyID) {
+        run.diagnostics << QStringLiteral("No windows had a CGWindowID — nothing to capture.");
+        return run;
+    }
+
+    const auto content = m_screenCapture.shareableContent(/*excludeDesktopWindows=*/true,
+                                                          /*onScreenWindowsOnly=*/false);
+    if (std::holds_alternative<CaptureError>(content)) {
+        run.diagnostics << QStringLiteral(
+            "SCShareableContent failed — Screen Recording permission?");
+        return run;
+    }
+    QHash<quint32, ShareableWindow> shareable;
+    for (const ShareableWindow& window : std::get<QList<ShareableWindow>>(content))
+        shareable.insert(window.windowID, window);
+
+    for (const SafariWindow& window : windows) {
+        QString line = (window.isMinimized ? QStringLiteral("MIN") : QStringLiteral("vis")) +
+                       QStringLiteral(" \"") +
+                       leadingCharacters(windowLabel(window), diagnosticTitleLength) +
+                       QLatin1Char('"');
+        if (!window.windowID) {
+            line += QStringLiteral(
+                ": no CGWindowID (title match against window list failed) — cannot capture");
+            run.diagnostics << line;
+            continue;
+        }
+        const quint32 id = *window.windowID;
+        const auto found = shareable.constFind(id);
+        const bool inContent = found != shareable.cend();
+        line += QStringLiteral(" id=%1 scWindow=%2")
+                    .arg(id)
+                    .arg(inContent ? QStringLiteral("yes") : QStringLiteral("no"));
+
+        std::optional<QImage> image;
+        QString tag;
+        if (inContent) {
+            image = capture(found.value());
+            tag = QStringLiteral("SCK");
+        }
+        if (!image) {
+            const QImage legacy = m_windowServer.createWindowImage(id);
+            if (!legacy.isNull()) {
+                image = legacy;
+                tag = QStringLiteral("legacy");
+            }
+        }
+
+        if (image) {
+            {
+                QMutexLocker lock(&m_cacheLock);
+                m_cache.insert(id, *image);
+            }
+            run.images.insert(id, *image);
+            persistToDisk(*image, id);
+            line += QStringLiteral(" → %1 %2×%3").arg(tag).arg(image->width()).arg(image->height());
+        } else if (cachedImage(id)) {
+            line += QStringLiteral(" → capture failed, serving cache");
+        } else {
+            line += QStringLiteral(" → capture FAILED, no cache");
+        }
+        run.diagnostics << line;
+    }
+    return run;
+}
+
+std::optional<QImage> SnapshotService::capture(const ShareableWindow& window)
+{
+    const QSize size = captureSize(window.frame.size());
+    const CaptureConfiguration configuration{size.width(), size.height(), /*showsCursor=*/false};
+    auto result = m_screenCapture.captureWindow(window, configuration);
+    if (auto* image = std::get_if<QImage>(&result); image && !image->isNull())
+        return std::move(*image);
+    return std::nullopt;
+}
+
+void SnapshotService::persistToDisk(const QImage& image, quint32 windowID)
+{
+    const QString path =
+        QDir(m_diskCacheDirectory).filePath(QStringLiteral("%1.png").arg(windowID));
+    m_diskWrites.start([image, path] { writePng(image, path); });
+}
+
+SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWindow>& windows,
+                                                           const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return ExportError{folder};
+
+    const CaptureRun run = captureRun(windows);
+    publishDiagnostics(run.diagnostics);
+
+    const QDir dir(folder);
+    {
+        // The export describes its own run, even when another one finished
+        // in between and replaced lastDiagnostics.
+        QSaveFile file(dir.filePath(QStringLiteral("diagnostics.txt")));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(run.diagnostics.join(QLatin1Char('\n')).toUtf8());
+            file.commit();
+        }
+    }
+
+    QStringList written;
+    for (int i = 0; i < windows.size(); ++i) {
+        const SafariWindow& window = windows.at(i);
+        if (!window.windowID)
+            continue;
+        const auto image = cachedImage(window.windowID);
+        if (!image)
+            continue;
+        const QString path = dir.absoluteFilePath(exportFileName(i + 1, window));
+        if (writePng(*image, path))
+            written << path;
+    }
+    return written;
+}
+
+void SnapshotService::pruneDiskCache(const QDateTime& now)
+{
+    const QDateTime cutoff = now.addSecs(-pruneAgeSeconds);
+    const QDir dir(m_diskCacheDirectory);
+    if (!dir.exists())
+        return;
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        // Thumbnails are files; a folder here is not ours to delete wholesale.
+        if (entry.isDir() && !entry.isSymLink())
+            continue;
+        // A date that cannot be read (a dangling link, say) counts as the
+        // distant past.
+        const QDateTime modified = entry.lastModified();
+        if (!modified.isValid() || modified < cutoff)
+            QFile::remove(entry.absoluteFilePath());
+    }
+}
