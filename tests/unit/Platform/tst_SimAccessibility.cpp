@@ -280,7 +280,8 @@ private slots:
                      [&](const AXElement& element, const QString& notification) {
                          QCOMPARE(notification, AXNotification::focusedWindowChanged);
                          seen << element;
-                         onMainThread << (QThread::currentThread() == qApp->thread());
+                         onMainThread << (QThread::currentThread() ==
+                                          QCoreApplication::instance()->thread());
                      },
                      observer),
                  AXError::Success);
