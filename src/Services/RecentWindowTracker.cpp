@@ -1,0 +1,91 @@
+#include "RecentWindowTracker.h"
+
+#include "Models/SafariWindow.h"
+#include "Platform/Platform.h"
+#include "Platform/Workspace.h"
+
+#include <QSet>
+
+namespace {
+
+// The notification arrives on the main thread: a hung app must not hold it
+// for the host's default time-out of several seconds.
+constexpr double focusMessagingTimeout = 0.3;
+
+} // namespace
+
+RecentWindowTracker::RecentWindowTracker(Accessibility& accessibility, Workspace& workspace)
+    : m_accessibility(accessibility), m_workspace(workspace)
+{
+}
+
+RecentWindowTracker::RecentWindowTracker(const Platform& platform)
+    : RecentWindowTracker(platform.accessibility, platform.workspace)
+{
+}
+
+RecentWindowTracker::~RecentWindowTracker()
+{
+    for (auto& [pid, observer] : m_observers)
+        observer->setScheduled(false);
+    m_observers.clear();
+}
+
+void RecentWindowTracker::ensureObserving(const QList<Browser>& browsers)
+{
+    QSet<pid_t> running;
+    for (Browser browser : browsers) {
+        for (const RunningApplication& app : m_workspace.runningApplications(browser.bundleID()))
+            running.insert(app.pid);
+    }
+
+    for (auto it = m_observers.begin(); it != m_observers.end();) {
+        if (running.contains(it->first)) {
+            ++it;
+            continue;
+        }
+        it->second->setScheduled(false);
+        it = m_observers.erase(it);
+    }
+
+    for (pid_t pid : std::as_const(running)) {
+        if (m_observers.count(pid) != 0)
+            continue;
+        std::unique_ptr<AXObserver> observer;
+        const AXError error = m_accessibility.createObserver(
+            pid,
+            [this](const AXElement& element, const QString&) { focusedWindowChanged(element); },
+            observer);
+        if (error != AXError::Success || !observer)
+            continue;
+        observer->addNotification(m_accessibility.createApplication(pid),
+                                  AXNotification::focusedWindowChanged);
+        observer->setScheduled(true);
+        m_observers.emplace(pid, std::move(observer));
+    }
+}
+
+void RecentWindowTracker::focusedWindowChanged(const AXElement& window)
+{
+    AXElement element = window;
+    m_accessibility.setMessagingTimeout(element, focusMessagingTimeout);
+    quint32 number = 0;
+    if (m_accessibility.windowNumber(element, number) == AXError::Success && number != 0)
+        bump(windowServerWindowId(number));
+}
+
+void RecentWindowTracker::bump(const QString& id)
+{
+    m_order.removeAll(id);
+    m_order.prepend(id);
+    while (m_order.size() > maximumCount)
+        m_order.removeLast();
+}
+
+QList<pid_t> RecentWindowTracker::observedProcesses() const
+{
+    QList<pid_t> pids;
+    for (const auto& entry : m_observers)
+        pids << entry.first;
+    return pids;
+}

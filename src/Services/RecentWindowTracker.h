@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Models/Browser.h"
+#include "Platform/Accessibility.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+
+class Workspace;
+struct Platform;
+
+// The order in which windows were last used, most recent first, fed by the
+// switcher's commits and by the focus changes of every observed app. Lives in
+// memory only. Main thread only.
+class RecentWindowTracker final {
+public:
+    RecentWindowTracker(Accessibility& accessibility, Workspace& workspace);
+    explicit RecentWindowTracker(const Platform& platform);
+    // Observers go first: none may call back into a tracker being destroyed.
+    ~RecentWindowTracker();
+    RecentWindowTracker(const RecentWindowTracker&) = delete;
+    RecentWindowTracker& operator=(const RecentWindowTracker&) = delete;
+
+    // Observes exactly the running instances of these apps: observers of
+    // processes no longer among them are dropped, missing ones are created
+    // (one that cannot be created is tried again at the next call).
+    void ensureObserving(const QList<Browser>& browsers);
+    void bump(const QString& id);
+    const QStringList& order() const { return m_order; }
+
+    // The process ids observed now, ascending.
+    QList<pid_t> observedProcesses() const;
+
+    static constexpr int maximumCount = 64;
+
+private:
+    void focusedWindowChanged(const AXElement& window);
+
+    Accessibility& m_accessibility;
+    Workspace& m_workspace;
+    QStringList m_order;
+    std::map<pid_t, std::unique_ptr<AXObserver>> m_observers;
+};
