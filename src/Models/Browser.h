@@ -51,7 +51,7 @@ public:
     };
     static constexpr int count = 32;
 
-    constexpr Browser(Case value) : m_case(value) {} // NOLINT(google-explicit-constructor)
+    constexpr Browser(Case value) : m_case(value) {}   // NOLINT(google-explicit-constructor)
     constexpr operator Case() const { return m_case; } // NOLINT(google-explicit-constructor)
 
     static const std::array<Browser, count>& allCases();

@@ -15,10 +15,10 @@ qint64 truncatedCoordinate(double value)
 {
     if (std::isnan(value))
         return 0;
-    constexpr double limit = 9.2e18;
-    if (value >= limit)
+    constexpr double twoToThe63 = 9223372036854775808.0; // exactly representable
+    if (value >= twoToThe63)
         return std::numeric_limits<qint64>::max();
-    if (value <= -limit)
+    if (value < -twoToThe63)
         return std::numeric_limits<qint64>::min();
     return qint64(std::trunc(value));
 }
@@ -46,9 +46,9 @@ QString SafariWindow::id() const
     if (windowID)
         return windowServerWindowId(*windowID);
     if (!scriptWindowID) {
-        return QStringLiteral("ax-") + QString::number(pid) + QLatin1Char('-') + title
-               + QLatin1Char('-') + QString::number(truncatedCoordinate(frame.x()))
-               + QLatin1Char('-') + QString::number(truncatedCoordinate(frame.y()));
+        return QStringLiteral("ax-") + QString::number(pid) + QLatin1Char('-') + title +
+               QLatin1Char('-') + QString::number(truncatedCoordinate(frame.x())) +
+               QLatin1Char('-') + QString::number(truncatedCoordinate(frame.y()));
     }
     return QStringLiteral("as-") + browser.rawValue() + QLatin1Char('-') + *scriptWindowID;
 }
@@ -59,6 +59,10 @@ std::optional<QString> SafariWindow::domain() const
         return std::nullopt;
     if (tabURL->isLocalFile()) {
         QString path = tabURL->toLocalFile();
+        // Folder URLs end in a slash; the shown path does not, so the
+        // Documents folder reads ~/Documents.
+        if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+            path.chop(1);
         const QString home = QDir::homePath();
         if (path.startsWith(home))
             path.replace(0, home.size(), QStringLiteral("~"));
@@ -82,8 +86,8 @@ std::optional<QString> SafariWindow::profileName() const
     const QString prefix = title.left(separator);
     if (prefix.isEmpty() || graphemeCount(prefix) >= 25)
         return std::nullopt;
-    if (prefix.contains(QLatin1Char('|')) || prefix.contains(QLatin1Char('/'))
-        || prefix.contains(QLatin1Char('.')))
+    if (prefix.contains(QLatin1Char('|')) || prefix.contains(QLatin1Char('/')) ||
+        prefix.contains(QLatin1Char('.')))
         return std::nullopt;
     return prefix;
 }

@@ -13,12 +13,12 @@
 // looked up by id().
 struct SafariWindow {
     Browser browser = Browser::safari;
-    std::optional<AXElement> axElement;     // none for a record known only from scripting
+    std::optional<AXElement> axElement; // none for a record known only from scripting
     pid_t pid = 0;
-    std::optional<quint32> windowID;        // window-server number
-    std::optional<QString> scriptWindowID;  // the app's scripting id, or a document name
+    std::optional<quint32> windowID;       // window-server number
+    std::optional<QString> scriptWindowID; // the app's scripting id, or a document name
     QString title;
-    QRectF frame;                           // points, top-left origin; zero when unknown
+    QRectF frame; // points, top-left origin; zero when unknown
     bool isMinimized = false;
     std::optional<QUrl> tabURL;
     std::optional<int> tabCount;

@@ -1,0 +1,183 @@
+#include "Platform/Live/JsonUserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+const QVariantMap everyKind{
+    {"text", QStringLiteral("active")},
+    {"number", 260.5},
+    {"flag", false},
+    {"list", QVariantList{QStringLiteral("arc"), QStringLiteral("chrome")}},
+    {"dictionary", QVariantMap{{"Work", QStringLiteral("3A7F5C")}}},
+};
+
+} // namespace
+
+class TestJsonUserDefaults : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_path = m_dir->filePath("TesselNav/defaults.json");
+        m_reports.clear();
+    }
+
+    void kindsSurviveAReload()
+    {
+        {
+            JsonUserDefaults defaults(m_path, reporter());
+            for (auto it = everyKind.cbegin(); it != everyKind.cend(); ++it)
+                defaults.set(it.key(), it.value());
+            defaults.set("integer", 42); // numbers come back as numbers, whatever their C++ type
+            defaults.set("gone", true);
+            defaults.remove("gone");
+        }
+        JsonUserDefaults reloaded(m_path, reporter());
+        for (auto it = everyKind.cbegin(); it != everyKind.cend(); ++it) {
+            const QVariant value = reloaded.object(it.key());
+            QCOMPARE(value.typeId(), it.value().typeId());
+            QCOMPARE(value, it.value());
+        }
+        QCOMPARE(reloaded.object("integer"), QVariant(42.0));
+        QVERIFY(!reloaded.object("gone").isValid());
+        QCOMPARE(reloaded.stringList("list"), QStringList({"arc", "chrome"}));
+        QVERIFY(reloaded.stringMap("dictionary"));
+        QVERIFY(m_reports.isEmpty());
+    }
+
+    void wrongKindIsNotMissing()
+    {
+        JsonUserDefaults defaults(m_path, reporter());
+        defaults.set("cardWidth", QStringLiteral("wide"));
+        defaults.set("enabledBrowsers", QVariantList{QStringLiteral("safari"), 3.0});
+        QVERIFY(defaults.object("cardWidth").isValid());
+        QVERIFY(!defaults.number("cardWidth"));
+        QVERIFY(!defaults.object("missing").isValid());
+        QVERIFY(!defaults.stringList("enabledBrowsers"));
+        QVERIFY(defaults.object("enabledBrowsers").isValid());
+    }
+
+    void crashMidWriteKeepsTheOldFile()
+    {
+        {
+            JsonUserDefaults defaults(m_path, reporter());
+            for (auto it = everyKind.cbegin(); it != everyKind.cend(); ++it)
+                defaults.set(it.key(), it.value());
+        }
+        const QByteArray before = readAll(m_path);
+
+        // A write that dies before its commit: half a document in the
+        // temporary file, never moved over the real one.
+        {
+            QSaveFile interrupted(m_path);
+            QVERIFY(interrupted.open(QIODevice::WriteOnly));
+            interrupted.write(before.left(before.size() / 2));
+            interrupted.cancelWriting();
+            QVERIFY(!interrupted.commit());
+        }
+        {
+            QSaveFile abandoned(m_path);
+            QVERIFY(abandoned.open(QIODevice::WriteOnly));
+            abandoned.write("{\"text\": ");
+        } // destroyed without commit
+        QCOMPARE(readAll(m_path), before);
+        QCOMPARE(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files),
+                 QStringList{"defaults.json"});
+
+        JsonUserDefaults reloaded(m_path, reporter());
+        for (auto it = everyKind.cbegin(); it != everyKind.cend(); ++it)
+            QCOMPARE(reloaded.object(it.key()), it.value());
+        QVERIFY(m_reports.isEmpty());
+    }
+
+    void damagedFileIsKeptAside_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("syntax") << QByteArray("{\n  \"text\": \"a\",\n  oops\n}")
+                                << "at line 3, column";
+        QTest::newRow("not an object") << QByteArray("[1, 2]") << "no JSON object";
+        QTest::newRow("empty") << QByteArray() << "line 1, column 1";
+    }
+    void damagedFileIsKeptAside()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+        writeAll(m_path, content);
+
+        JsonUserDefaults defaults(m_path, reporter());
+        QVERIFY(!defaults.object("text").isValid());
+
+        const QStringList aside =
+            QDir(QFileInfo(m_path).absolutePath()).entryList({"defaults.json.corrupt-*"});
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(QRegularExpression("^defaults\\.json\\.corrupt-\\d{8}-\\d{6}$")
+                    .match(aside.first())
+                    .hasMatch());
+        const QString asidePath = QFileInfo(m_path).absolutePath() + '/' + aside.first();
+        QCOMPARE(readAll(asidePath), content);
+
+        QCOMPARE(m_reports.size(), 1);
+        QVERIFY2(m_reports.first().contains(m_path), qPrintable(m_reports.first()));
+        QVERIFY2(m_reports.first().contains(asidePath), qPrintable(m_reports.first()));
+        QVERIFY2(m_reports.first().contains(reason), qPrintable(m_reports.first()));
+
+        // The store works on a fresh file; the kept copy is left alone.
+        defaults.set("text", QStringLiteral("b"));
+        QCOMPARE(JsonUserDefaults(m_path, reporter()).object("text"), QVariant("b"));
+        QCOMPARE(readAll(asidePath), content);
+    }
+
+    void failedWriteIsReportedAndKeptInMemory()
+    {
+        // A path below a plain file can never be created, whatever the rights.
+        const QString blocker = m_dir->filePath("blocker");
+        writeAll(blocker, "x");
+        const QString path = blocker + "/defaults.json";
+        JsonUserDefaults defaults(path, reporter());
+        defaults.set("preferredScreen", QStringLiteral("primary"));
+        QCOMPARE(defaults.object("preferredScreen"), QVariant("primary"));
+        QCOMPARE(m_reports.size(), 1);
+        QVERIFY(m_reports.first().contains(path));
+    }
+
+    void defaultPathFollowsXdg()
+    {
+        qputenv("XDG_CONFIG_HOME", m_dir->path().toUtf8());
+        QCOMPARE(JsonUserDefaults::defaultPath(), m_dir->path() + "/TesselNav/defaults.json");
+    }
+
+private:
+    JsonUserDefaults::Reporter reporter()
+    {
+        return [this](const QString& line) { m_reports << line; };
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    QStringList m_reports;
+};
+
+QTEST_GUILESS_MAIN(TestJsonUserDefaults)
+#include "tst_JsonUserDefaults.moc"
