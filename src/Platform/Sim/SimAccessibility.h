@@ -2,9 +2,21 @@
 
 #include "Platform/Accessibility.h"
 
+#include <QHash>
+#include <QStringList>
+
+#include <mutex>
+
 class SimHost;
+struct SimInstance;
 
 // Accessibility over the simulated desktop.
+//
+// Elements: the application element (token 0), its menu bar, its accessible
+// windows and its menu items (tokens from SimHost). A request first waits for
+// the app as the host would: a slow app answers after its delay, a hung one or
+// one slower than the element's messaging time-out fails with CannotComplete
+// once the time-out has passed. The wait is a real sleep outside the host lock.
 class SimAccessibility final : public Accessibility {
 public:
     explicit SimAccessibility(SimHost& host) : m_host(host) {}
@@ -24,8 +36,22 @@ public:
 
     // Control face.
     int promptCount() const { return m_promptCount; }
+    // Actions performed on menu items of the app, oldest first, as
+    // "<action> <item title>" (e.g. "AXPress Window", "AXCancel Window").
+    QStringList menuActions(pid_t pid) const;
+
+    // The element of an app's menu bar.
+    static constexpr quint64 menuBarToken = ~quint64(0);
+    // Used when an element's messaging time-out is 0.
+    static constexpr double defaultMessagingTimeout = 6.0;
 
 private:
+    // Trust, then the app's existence, then the wait for its answer.
+    AXError awaitAnswer(const AXElement& element) const;
+    AXError pressMenuItem(const AXElement& element, const QString& action);
+
     SimHost& m_host;
     int m_promptCount = 0;
+    mutable std::mutex m_menuMutex;
+    QHash<pid_t, QStringList> m_menuActions;
 };

@@ -136,3 +136,10 @@ void SimHost::postToMain(std::function<void()> fn)
 {
     QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
 }
+
+int SimHost::focusListenerCount(pid_t pid) const
+{
+    std::lock_guard lock(m_listenerMutex);
+    return int(std::count_if(m_listeners.cbegin(), m_listeners.cend(),
+                             [pid](const Listener& listener) { return listener.pid == pid; }));
+}

@@ -45,6 +45,9 @@ public:
     // Queues fn on the main thread.
     void postToMain(std::function<void()> fn);
 
+    // Control face: the focus listeners registered for the app.
+    int focusListenerCount(pid_t pid) const;
+
 signals:
     // Any change of the model (for the desktop view).
     void modelChanged();
@@ -61,7 +64,7 @@ private:
         pid_t pid;
         FocusListener fn;
     };
-    std::mutex m_listenerMutex;
+    mutable std::mutex m_listenerMutex;
     QHash<int, Listener> m_listeners;
     int m_nextListenerId = 1;
 };

@@ -165,3 +165,51 @@ SimScenarioBuilder& SimScenarioBuilder::windowRecord(const QVariantMap& record)
     m_model.extraWindowRecords << record;
     return *this;
 }
+
+SimScenarioBuilder& SimScenarioBuilder::accessibilityDelay(double seconds)
+{
+    lastInstance().accessibility.delaySeconds = seconds;
+    return *this;
+}
+
+SimScenarioBuilder& SimScenarioBuilder::accessibilityHung(bool value)
+{
+    lastInstance().accessibility.hung = value;
+    return *this;
+}
+
+SimScenarioBuilder& SimScenarioBuilder::windowsUnreadable(bool value)
+{
+    lastInstance().accessibility.windowsUnreadable = value;
+    return *this;
+}
+
+SimScenarioBuilder& SimScenarioBuilder::observerCreationFails(bool value)
+{
+    lastInstance().accessibility.observerCreationFails = value;
+    return *this;
+}
+
+SimScenarioBuilder& SimScenarioBuilder::windowNumberCallFails(bool value)
+{
+    lastWindow().windowNumberCallFails = value;
+    return *this;
+}
+
+SimScenarioBuilder& SimScenarioBuilder::windowNumberCallAvailable(bool value)
+{
+    m_model.windowNumberCallAvailable = value;
+    return *this;
+}
+
+SimScenarioBuilder& SimScenarioBuilder::menu(const QString& title, const QStringList& entries)
+{
+    SimMenuItem menu;
+    for (const QString& entry : entries)
+        menu.children << SimMenuItem{0, entry, {}};
+    SimMenuItem item;
+    item.title = title;
+    item.children << menu;
+    lastInstance().menuBar << item;
+    return *this;
+}

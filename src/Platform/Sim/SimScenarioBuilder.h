@@ -47,6 +47,20 @@ public:
     SimScenarioBuilder& frontmost(pid_t pid);
     SimScenarioBuilder& windowRecord(const QVariantMap& record);
 
+    // Accessibility behaviour of the last launched instance.
+    SimScenarioBuilder& accessibilityDelay(double seconds);
+    SimScenarioBuilder& accessibilityHung(bool value = true);
+    SimScenarioBuilder& windowsUnreadable(bool value = true);
+    SimScenarioBuilder& observerCreationFails(bool value = true);
+    // The element-to-number call answers 0 for the last window.
+    SimScenarioBuilder& windowNumberCallFails(bool value = true);
+    // The element-to-number call does not exist on this host.
+    SimScenarioBuilder& windowNumberCallAvailable(bool value);
+    // A menu-bar item of the last launched instance with its menu, shaped as
+    // the host shows it: the item's one child is the menu, whose children are
+    // the entries; an empty entry is a separator.
+    SimScenarioBuilder& menu(const QString& title, const QStringList& entries);
+
     // Direct access for what has no method of its own.
     SimModel& model() { return m_model; }
     SimInstance& lastInstance();

@@ -2,10 +2,72 @@
 
 #include "Platform/Sim/SimHost.h"
 
-// The window list arrives with window discovery, the image call with snapshots.
-std::optional<QVariantList> SimWindowServer::copyWindowInfo(ListOption, quint32) const
+namespace {
+
+QVariantMap windowRecord(const SimInstance& instance, const SimWindow& window, bool withName)
 {
-    return std::nullopt;
+    QVariantMap record;
+    record.insert(WindowInfoKey::ownerPID, int(instance.pid));
+    record.insert(WindowInfoKey::ownerName, instance.name);
+    record.insert(WindowInfoKey::layer, window.layer);
+    record.insert(WindowInfoKey::number, *window.windowNumber);
+    record.insert(WindowInfoKey::bounds,
+                  QVariantMap{{QStringLiteral("X"), window.frame.x()},
+                              {QStringLiteral("Y"), window.frame.y()},
+                              {QStringLiteral("Width"), window.frame.width()},
+                              {QStringLiteral("Height"), window.frame.height()}});
+    if (withName && !window.title.isEmpty())
+        record.insert(WindowInfoKey::name, window.title);
+    return record;
+}
+
+bool onScreen(const SimWindow& window)
+{
+    // Windows only scripting sees stand for windows on another Space.
+    return !window.minimized && window.accessible;
+}
+
+} // namespace
+
+// Front to back: the records of other processes and the malformed ones the
+// scenario mixes in come first, then the frontmost app's windows, then the
+// other apps' in launch order.
+std::optional<QVariantList> SimWindowServer::copyWindowInfo(ListOption option,
+                                                            quint32 relativeTo) const
+{
+    return m_host.read([&](const SimModel& model) {
+        QVariantList list;
+        const auto include = [&](const SimWindow& window) {
+            switch (option) {
+            case ListOption::All:
+                return true;
+            case ListOption::OnScreenOnly:
+                return onScreen(window);
+            case ListOption::IncludingWindow:
+                return *window.windowNumber == relativeTo;
+            }
+            return false;
+        };
+        for (const QVariant& extra : model.extraWindowRecords) {
+            const bool matches = extra.toMap().value(WindowInfoKey::number).toUInt() == relativeTo;
+            if (option != ListOption::IncludingWindow || matches)
+                list << extra;
+        }
+        QList<const SimInstance*> instances;
+        for (const SimInstance& instance : model.instances) {
+            if (model.frontmostPid == instance.pid)
+                instances.prepend(&instance);
+            else
+                instances << &instance;
+        }
+        for (const SimInstance* instance : instances) {
+            for (const SimWindow& window : instance->windows) {
+                if (window.windowNumber && include(window))
+                    list << windowRecord(*instance, window, model.screenRecordingGranted);
+            }
+        }
+        return std::optional<QVariantList>(list);
+    });
 }
 
 QImage SimWindowServer::createWindowImage(quint32) const
