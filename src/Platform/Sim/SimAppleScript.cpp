@@ -559,6 +559,17 @@ AppleScriptRun SimAppleScript::switchDocument(const SimScriptMatch& match)
     return success(AEDescriptor::null());
 }
 
+void SimAppleScript::changeScripting(const QString& bundleID,
+                                     const std::function<void(SimScripting&)>& change)
+{
+    m_host.modify([&](SimModel& model) {
+        for (SimInstance& instance : model.instances) {
+            if (instance.bundleID == bundleID)
+                change(instance.scripting);
+        }
+    });
+}
+
 void SimAppleScript::release(const QString& bundleID)
 {
     std::lock_guard lock(m_mutex);

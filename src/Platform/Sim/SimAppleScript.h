@@ -7,10 +7,12 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 class SimHost;
 struct SimScriptMatch;
+struct SimScripting;
 
 // App scripting of the simulated desktop. It understands exactly the scripts
 // the product sends (window lists of each kind, document lists, Acrobat's
@@ -31,6 +33,8 @@ public:
     AppleScriptRun execute(const AppleScriptProgram& program) override;
 
     // Control face.
+    // Changes how every running instance of the app answers scripts.
+    void changeScripting(const QString& bundleID, const std::function<void(SimScripting&)>& change);
     // Lets every run now hung or delayed for the app answer at once.
     void release(const QString& bundleID);
     // Runs for the app now held back by its delay or hang.

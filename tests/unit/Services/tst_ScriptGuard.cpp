@@ -35,12 +35,7 @@ private:
 
     void setScripting(const QString& bundleID, const std::function<void(SimScripting&)>& change)
     {
-        m_sim->host.modify([&](SimModel& model) {
-            for (SimInstance& instance : model.instances) {
-                if (instance.bundleID == bundleID)
-                    change(instance.scripting);
-            }
-        });
+        m_sim->appleScript.changeScripting(bundleID, change);
     }
 
     // A time-out whose abandoned script has returned before this returns.
