@@ -446,13 +446,21 @@ AppleScriptRun SimAppleScript::execute(const AppleScriptProgram& program)
             return failure(QStringLiteral("Connection is invalid."), -609);
     }
 
-    if (target->scripting.error)
-        return AppleScriptRun{std::nullopt, *target->scripting.error};
+    // The app answers as it is now, after the wait.
+    const auto scripting = m_host.read([&](const SimModel& model) -> std::optional<SimScripting> {
+        if (const SimInstance* instance = firstInstance(model, match->bundleID))
+            return instance->scripting;
+        return std::nullopt;
+    });
+    if (!scripting)
+        return failure(QStringLiteral("Application isn't running."), -600);
+    if (scripting->error)
+        return AppleScriptRun{std::nullopt, *scripting->error};
     const bool isList = match->kind == SimScriptKind::windowList ||
                         match->kind == SimScriptKind::documentList ||
                         match->kind == SimScriptKind::documentNames;
-    if (isList && target->scripting.replyOverride)
-        return success(*target->scripting.replyOverride);
+    if (isList && scripting->replyOverride)
+        return success(*scripting->replyOverride);
     return answer(*match);
 }
 
