@@ -5,7 +5,6 @@
 #include "Platform/Workspace.h"
 #include "Services/SafariWindowService.h"
 
-#include <QMetaObject>
 #include <QPointer>
 
 namespace {
@@ -389,12 +388,9 @@ void SafariMetadataService::mergeAndEnrichAsync(const QList<SafariWindow>& axWin
         [this, axWindows, browser, &windowService, receiver, completion = std::move(completion)] {
             const QList<SafariWindow> merged = mergeAndEnrich(axWindows, browser, windowService);
             // Checked on the main thread, where the receiver lives and dies.
-            QMetaObject::invokeMethod(
-                &m_mainThread,
-                [receiver, completion, merged] {
-                    if (receiver)
-                        completion(merged);
-                },
-                Qt::QueuedConnection);
+            m_mainThread.post([receiver, completion, merged] {
+                if (receiver)
+                    completion(merged);
+            });
         });
 }

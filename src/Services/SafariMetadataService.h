@@ -2,6 +2,7 @@
 
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
+#include "Services/MainThreadQueue.h"
 #include "Services/ScriptGuard.h"
 #include "Services/SerialQueue.h"
 
@@ -116,6 +117,6 @@ private:
     mutable std::mutex m_errorsMutex;
     QHash<Browser, QString> m_lastErrors;
 
-    QObject m_mainThread;      // receives the completions; lives on the creating thread
-    SerialQueue m_scriptQueue; // last: its jobs use the fields above
+    MainThreadQueue m_mainThread; // delivers the completions; lives on the creating thread
+    SerialQueue m_scriptQueue;    // last: its jobs use the fields above
 };

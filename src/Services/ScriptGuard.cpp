@@ -160,7 +160,8 @@ bool ScriptGuard::startScript(const AppleScriptProgram& program, Browser browser
         ++state->pendingStarts;
     }
     try {
-        std::thread([state, job, appleScript, program, browser] {
+        std::thread([state, job, appleScript, program = AppleScriptProgram(program),
+                     browser]() mutable {
             bool run = false;
             {
                 std::lock_guard lock(state->mutex);
@@ -171,6 +172,7 @@ bool ScriptGuard::startScript(const AppleScriptProgram& program, Browser browser
             AppleScriptRun answer;
             if (run)
                 answer = appleScript->execute(program);
+            program = {}; // released before the caller hears back
             {
                 std::lock_guard lock(job->mutex);
                 job->run = std::move(answer);

@@ -177,8 +177,9 @@ void WindowFocusService::runInBackground(std::function<void()> job)
         m_jobsDone.notify_all();
     };
     try {
-        std::thread([job = std::move(job), finished] {
+        std::thread([job = std::move(job), finished]() mutable {
             job();
+            job = nullptr; // its captures go before the service may
             finished();
         }).detach();
     } catch (const std::system_error&) {

@@ -435,7 +435,7 @@ private slots:
         bool onMainThread = true;
         const auto record = [&](const QString& tag) {
             return [&, tag](const QList<SafariWindow>& windows) {
-                onMainThread = onMainThread && QThread::currentThread() == qApp->thread();
+                onMainThread = onMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
                 order << tag + QLatin1Char(':') + titles(windows).join(QLatin1Char(','));
             };
         };
