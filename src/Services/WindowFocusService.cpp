@@ -1,0 +1,282 @@
+#include "WindowFocusService.h"
+
+#include "Platform/Accessibility.h"
+#include "Platform/AppleScript.h"
+#include "Platform/Platform.h"
+#include "Platform/SystemLog.h"
+#include "Platform/Workspace.h"
+#include "Services/ScriptGuard.h"
+
+#include <QRegularExpression>
+
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// The app's scripting term for a window's minimized state; none for Finder
+// and the apps that are not focused by window script.
+QString unminimizeWord(Browser browser)
+{
+    switch (browser) {
+    case Browser::safari:
+    case Browser::arc:
+    case Browser::terminal:
+    case Browser::iterm:
+    case Browser::pages:
+    case Browser::numbers:
+    case Browser::keynote:
+        return QStringLiteral("miniaturized");
+    case Browser::chrome:
+    case Browser::edge:
+    case Browser::brave:
+    case Browser::vivaldi:
+    case Browser::opera:
+        return QStringLiteral("minimized");
+    default:
+        return {};
+    }
+}
+
+QString documentSwitchProperty(Browser browser)
+{
+    return browser == Browser::indesign ? QStringLiteral("active document")
+                                        : QStringLiteral("current document");
+}
+
+bool isControlCharacter(char32_t codePoint)
+{
+    const QChar::Category category = QChar::category(codePoint);
+    return category == QChar::Other_Control || category == QChar::Other_Format;
+}
+
+std::optional<QString> titleOf(const Accessibility& accessibility, const AXElement& element)
+{
+    AXValue value;
+    if (accessibility.copyAttributeValue(element, AXAttribute::title, value) != AXError::Success)
+        return std::nullopt;
+    if (const auto* text = std::get_if<QString>(&value))
+        return *text;
+    return std::nullopt;
+}
+
+QList<AXElement> childrenOf(const Accessibility& accessibility, const AXElement& element)
+{
+    AXValue value;
+    if (accessibility.copyAttributeValue(element, AXAttribute::children, value) != AXError::Success)
+        return {};
+    if (const auto* children = std::get_if<QList<AXElement>>(&value))
+        return *children;
+    return {};
+}
+
+} // namespace
+
+WindowFocusService::WindowFocusService(Platform& platform, ScriptGuard& guard, double scriptTimeout)
+    : m_accessibility(platform.accessibility), m_appleScript(platform.appleScript),
+      m_workspace(platform.workspace), m_systemLog(platform.systemLog), m_guard(guard),
+      m_scriptTimeout(scriptTimeout)
+{
+}
+
+WindowFocusService::~WindowFocusService()
+{
+    std::unique_lock lock(m_jobsMutex);
+    m_jobsDone.wait(lock, [this] { return m_pendingJobs == 0; });
+}
+
+QString WindowFocusService::escapeForScript(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    QList<char32_t> kept;
+    for (const char32_t codePoint : escaped.toUcs4()) {
+        if (!isControlCharacter(codePoint))
+            kept << codePoint;
+    }
+    return QString::fromUcs4(kept.constData(), kept.size());
+}
+
+QString WindowFocusService::windowReference(const QString& scriptWindowID)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    if (wholeNumber.match(scriptWindowID).hasMatch()) {
+        bool fits = false;
+        scriptWindowID.toLongLong(&fits);
+        if (fits)
+            return scriptWindowID;
+    }
+    return QLatin1Char('"') + escapeForScript(scriptWindowID) + QLatin1Char('"');
+}
+
+QString WindowFocusService::windowFocusScript(Browser browser, const QString& scriptWindowID)
+{
+    const QString reference = windowReference(scriptWindowID);
+    const QString word = unminimizeWord(browser);
+    // The un-minimize clause is sent whether or not the window is minimized;
+    // its try block swallows its failure.
+    const QString unminimize = word.isEmpty() ? QString()
+                                              : QStringLiteral("try\n    set ") + word +
+                                                    QStringLiteral(" of window id ") + reference +
+                                                    QStringLiteral(" to false\nend try");
+    return QStringLiteral("tell application id \"") + browser.bundleID() +
+           QStringLiteral("\"\n    ") + unminimize +
+           QStringLiteral("\n    set index of window id ") + reference +
+           QStringLiteral(" to 1\nend tell");
+}
+
+QString WindowFocusService::documentSwitchScript(Browser browser, const QString& documentName)
+{
+    return QStringLiteral("tell application id \"") + browser.bundleID() +
+           QStringLiteral("\"\n    set ") + documentSwitchProperty(browser) +
+           QStringLiteral(" to document \"") + escapeForScript(documentName) +
+           QStringLiteral("\"\nend tell");
+}
+
+void WindowFocusService::focus(const SafariWindow& window)
+{
+    const Browser browser = window.browser;
+    if (window.axElement) {
+        // Results are not checked: a stale element or a silent app just
+        // leaves the window where it is.
+        if (window.isMinimized)
+            m_accessibility.setAttributeValue(*window.axElement, AXAttribute::minimized, false);
+        m_accessibility.setAttributeValue(*window.axElement, AXAttribute::main, true);
+        m_accessibility.performAction(*window.axElement, AXAction::raise);
+    } else if (window.scriptWindowID) {
+        const QString scriptID = *window.scriptWindowID;
+        const pid_t pid = window.pid;
+        if (browser == Browser::acrobat) {
+            runInBackground([this, scriptID, pid] { focusViaWindowMenu(scriptID, pid); });
+        } else if (browser == Browser::photoshop || browser == Browser::illustrator ||
+                   browser == Browser::indesign) {
+            const QString script = documentSwitchScript(browser, scriptID);
+            runInBackground([this, script, browser] {
+                runGuarded(script, browser, QStringLiteral("Document switch"));
+            });
+        } else {
+            const QString script = windowFocusScript(browser, scriptID);
+            runInBackground(
+                [this, script, browser] { runGuarded(script, browser, QStringLiteral("Focus")); });
+        }
+    }
+    if (m_workspace.runningApplication(window.pid))
+        m_workspace.activate(window.pid);
+}
+
+void WindowFocusService::runInBackground(std::function<void()> job)
+{
+    {
+        std::lock_guard lock(m_jobsMutex);
+        ++m_pendingJobs;
+    }
+    const auto finished = [this] {
+        std::lock_guard lock(m_jobsMutex);
+        --m_pendingJobs;
+        m_jobsDone.notify_all();
+    };
+    try {
+        std::thread([job = std::move(job), finished]() mutable {
+            job();
+            job = nullptr; // its captures go before the service may
+            finished();
+        }).detach();
+    } catch (const std::system_error&) {
+        finished(); // no thread to spare: this focus request is dropped
+    }
+}
+
+bool WindowFocusService::waitForBackgroundWork(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_jobsMutex);
+    return m_jobsDone.wait_for(lock, timeout, [this] { return m_pendingJobs == 0; });
+}
+
+void WindowFocusService::runGuarded(const QString& source, Browser browser, const QString& label)
+{
+    const std::optional<AppleScriptProgram> program = m_appleScript.build(source);
+    if (!program)
+        return;
+    const GuardResult result = m_guard.execute(*program, browser, m_scriptTimeout);
+    if (const auto* refused = std::get_if<GuardError>(&result)) {
+        m_systemLog.log(label + QStringLiteral(" skipped: ") + refused->description());
+        return;
+    }
+    if (const auto& errorInfo = std::get<GuardedRun>(result).errorInfo)
+        m_systemLog.log(label + QStringLiteral(" via AppleScript failed: ") +
+                        describeErrorInfo(*errorInfo));
+}
+
+QStringList WindowFocusService::acrobatDocumentNames()
+{
+    const Browser acrobat = Browser::acrobat;
+    const std::optional<AppleScriptProgram> program =
+        m_appleScript.build(QStringLiteral("tell application id \"") + acrobat.bundleID() +
+                            QStringLiteral("\" to get name of documents"));
+    if (!program)
+        return {};
+    const GuardResult result = m_guard.execute(*program, acrobat, m_scriptTimeout);
+    const auto* run = std::get_if<GuardedRun>(&result);
+    if (!run || run->errorInfo)
+        return {};
+    QStringList names;
+    for (int i = 1; i <= run->descriptor.numberOfItems(); ++i) {
+        if (const auto name = run->descriptor.descriptorAtIndex(i)->stringValue())
+            names << *name;
+    }
+    return names;
+}
+
+// Acrobat offers no document switch by script; its Window menu lists the open
+// documents after its last separator, in the order its scripting reports them.
+void WindowFocusService::focusViaWindowMenu(const QString& documentName, pid_t pid)
+{
+    const qsizetype position = acrobatDocumentNames().indexOf(documentName);
+    if (position < 0)
+        return;
+
+    const AXElement application = m_accessibility.createApplication(pid);
+    AXValue menuBarValue;
+    if (m_accessibility.copyAttributeValue(application, AXAttribute::menuBar, menuBarValue) !=
+        AXError::Success)
+        return;
+    const auto* menuBar = std::get_if<AXElement>(&menuBarValue);
+    if (!menuBar)
+        return;
+
+    std::optional<AXElement> windowItem;
+    for (const AXElement& item : childrenOf(m_accessibility, *menuBar)) {
+        if (titleOf(m_accessibility, item) == QStringLiteral("Window")) {
+            windowItem = item;
+            break;
+        }
+    }
+    if (!windowItem)
+        return;
+    const QList<AXElement> menus = childrenOf(m_accessibility, *windowItem);
+    if (menus.isEmpty())
+        return;
+
+    m_accessibility.performAction(*windowItem, AXAction::press);
+    std::this_thread::sleep_for(windowMenuPause);
+
+    const QList<AXElement> entries = childrenOf(m_accessibility, menus.first());
+    QList<std::optional<QString>> titles;
+    qsizetype lastUntitled = -1;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        titles << titleOf(m_accessibility, entries[i]);
+        if (titles.last().value_or(QString()).isEmpty())
+            lastUntitled = i;
+    }
+    QList<AXElement> documentItems;
+    for (qsizetype i = lastUntitled + 1; i < entries.size(); ++i) {
+        if (!titles[i].value_or(QString()).isEmpty())
+            documentItems << entries[i];
+    }
+
+    if (position < documentItems.size())
+        m_accessibility.performAction(documentItems[position], AXAction::press);
+    else
+        m_accessibility.performAction(*windowItem, AXAction::cancel);
+}
