@@ -1,0 +1,138 @@
+// Runs the real program the way a user does and checks what it prints, its
+// exit status and what it leaves in the settings folder.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run launch(const QString& configHome, const QString& scenario = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (scenario.isEmpty())
+        environment.remove(QStringLiteral("TESSEL_SIM_SCENARIO"));
+    else
+        environment.insert(QStringLiteral("TESSEL_SIM_SCENARIO"), scenario);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TESSEL_NAV_BINARY), {});
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+} // namespace
+
+class TestLaunch : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultScenarioPrintsTheLaunchLineAndStoresTheBookkeeping()
+    {
+        QTemporaryDir config;
+        const Run run = launch(config.path());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("Tessel Nav launched. Accessibility: granted\n"
+                                         "Screen Recording: granted\n"));
+        // Loading writes the store's own bookkeeping and nothing else.
+        QFile defaults(config.filePath(QStringLiteral("TesselNav/defaults.json")));
+        QVERIFY(defaults.open(QIODevice::ReadOnly));
+        const QByteArray stored = defaults.readAll();
+        QVERIFY(stored.contains("offeredApps"));
+        QVERIFY(stored.contains("containerRadiusMigrated"));
+        QVERIFY(!stored.contains("enabledBrowsers"));
+    }
+
+    void permissionsComeFromTheScenario()
+    {
+        QTemporaryDir dir;
+        const QString scenario = writeFile(
+            dir, QStringLiteral("no-capture.json"),
+            R"({"permissions": {"accessibility": false, "screenRecording": false}})");
+        const Run run = launch(dir.path(), scenario);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("Tessel Nav launched. Accessibility: not granted\n"
+                                         "Screen Recording: not granted\n"));
+    }
+
+    void brokenScenarioStopsTheProgramBeforeItStarts_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("syntax") << QByteArray("{\n  \"installed\": [\"safari\",\n")
+                                << QStringLiteral("line 3");
+        QTest::newRow("wrong type") << QByteArray(R"({"pointer": "middle"})")
+                                    << QStringLiteral("pointer");
+        QTest::newRow("unknown app") << QByteArray(R"({"installed": ["netscape"]})")
+                                     << QStringLiteral("unknown app \"netscape\"");
+    }
+
+    void brokenScenarioStopsTheProgramBeforeItStarts()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString scenario = writeFile(dir, QStringLiteral("broken.json"), content);
+        const Run run = launch(dir.path(), scenario);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
+        QVERIFY2(run.err.contains(scenario) && run.err.contains(expected), qPrintable(run.err));
+        // Nothing was set up: no settings were written.
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("TesselNav/defaults.json"))));
+    }
+
+    void missingScenarioFileIsNamed()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("nowhere.json"));
+        const Run run = launch(dir.path(), missing);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(missing), qPrintable(run.err));
+    }
+
+    void corruptSettingsAreKeptAsideAndTheProgramStarts()
+    {
+        QTemporaryDir config;
+        QVERIFY(QDir(config.path()).mkpath(QStringLiteral("TesselNav")));
+        const QByteArray corrupt("{\"cardWidth\": 300,");
+        writeFile(config, QStringLiteral("TesselNav/defaults.json"), corrupt);
+
+        const Run run = launch(config.path());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith(QStringLiteral("Tessel Nav launched. ")));
+        QVERIFY2(run.err.contains(QStringLiteral("corrupt")), qPrintable(run.err));
+
+        const QStringList aside = QDir(config.filePath(QStringLiteral("TesselNav")))
+                                      .entryList({QStringLiteral("defaults.json.corrupt-*")});
+        QCOMPARE(aside.size(), 1);
+        QFile kept(config.filePath(QStringLiteral("TesselNav/") + aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), corrupt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLaunch)
+#include "tst_Launch.moc"
