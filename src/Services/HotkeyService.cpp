@@ -55,13 +55,15 @@ int digitFor(quint16 key)
 // Control and format characters (Return, Escape, Tab...), and the characters
 // the host gives function keys, navigation keys and arrows, which belong to
 // no text.
+// Judged by code point: a format character beyond the first plane (the tags
+// of a subdivision flag) arrives as two UTF-16 units of no category of note.
 bool isTypable(const QString& characters)
 {
-    for (const QChar ch : characters) {
-        const QChar::Category category = ch.category();
+    for (const char32_t ch : characters.toUcs4()) {
+        const QChar::Category category = QChar::category(ch);
         if (category == QChar::Other_Control || category == QChar::Other_Format)
             return false;
-        if (ch.unicode() >= 0xF700 && ch.unicode() <= 0xF8FF)
+        if (ch >= 0xF700 && ch <= 0xF8FF)
             return false;
     }
     return true;

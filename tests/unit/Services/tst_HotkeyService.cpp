@@ -220,7 +220,17 @@ private slots:
         QVERIFY(!h.sim.eventTap.injectKey(event));
         event.charactersIgnoringModifiers = QStringLiteral("a\u0007");
         QVERIFY(!h.sim.eventTap.injectKey(event));
+        event.charactersIgnoringModifiers = QStringLiteral("a\u200B"); // a format character
+        QVERIFY(!h.sim.eventTap.injectKey(event));
+        // A format character beyond the first plane (a tag, as in the flag of
+        // England) is one character made of two UTF-16 units.
+        event.charactersIgnoringModifiers = QString::fromUcs4(U"\U0001F3F4\U000E0067");
+        QVERIFY(!h.sim.eventTap.injectKey(event));
         QVERIFY(h.calls.isEmpty());
+        // Letters beyond the first plane are typed like any other.
+        event.charactersIgnoringModifiers = QString::fromUcs4(U"\U0001D400");
+        QVERIFY(h.sim.eventTap.injectKey(event));
+        QCOMPARE(h.calls, QStringList{"type(" + QString::fromUcs4(U"\U0001D400") + ")"});
     }
 
     void absentCallbacksStillConsume()
