@@ -83,8 +83,13 @@ QImage SimWindowServer::createWindowImage(quint32 windowID) const
     });
     if (!window)
         return {};
-    // Nominal resolution: one pixel per point.
-    return SimWindowImage::render(*window, window->frame.size().toSize());
+    // Nominal resolution: one pixel per point. A frame from a scenario can be
+    // anything; one beyond what a screen could show gives no image rather
+    // than an out-of-range conversion.
+    const QSizeF size = window->frame.size();
+    if (!(size.width() <= maxImageSide && size.height() <= maxImageSide))
+        return {};
+    return SimWindowImage::render(*window, size.toSize());
 }
 
 bool SimWindowServer::preflightScreenCaptureAccess() const

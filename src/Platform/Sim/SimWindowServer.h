@@ -14,6 +14,9 @@ public:
     bool preflightScreenCaptureAccess() const override;
     bool requestScreenCaptureAccess() override;
 
+    // The largest side, in points, of a window image it hands out.
+    static constexpr double maxImageSide = 16384;
+
     // Control face.
     int requestCount() const { return m_requestCount; }
 

@@ -129,6 +129,14 @@ private slots:
         QVERIFY(sim.windowServer.createWindowImage(10).isNull());
         QVERIFY(!sim.windowServer.createWindowImage(11).isNull());
 
+        // Absurd frames from a scenario fail cleanly instead of overflowing.
+        for (const QSizeF& size : {QSizeF(1e12, 500), QSizeF(800, qQNaN()), QSizeF(-5, 10)}) {
+            sim.host.modify([&](SimModel& model) {
+                model.instances[0].windows[1].frame = QRectF(QPointF(0, 0), size);
+            });
+            QVERIFY(sim.windowServer.createWindowImage(11).isNull());
+        }
+
         sim.host.modify([](SimModel& model) { model.screenRecordingGranted = false; });
         QVERIFY(sim.windowServer.createWindowImage(11).isNull());
     }
