@@ -11,7 +11,8 @@
 namespace {
 
 // An Exec= value that starts exactly this program: quoted when it holds a
-// reserved character, then escaped as a desktop-entry string.
+// reserved character, then escaped as a desktop-entry string (backslashes and
+// control characters).
 QString execValue(const QString& program)
 {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
@@ -29,6 +30,10 @@ QString execValue(const QString& program)
         value = QLatin1Char('"') + quoted + QLatin1Char('"');
     }
     value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    // A raw line break would end the Exec line and start a line of its own.
+    value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    value.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     value.replace(QLatin1Char('%'), QStringLiteral("%%"));
     return value;
 }

@@ -94,6 +94,15 @@ public:
                  QStringLiteral("%1 is out of range (%2 to %3)").arg(value).arg(low).arg(high));
         return qint64(value);
     }
+    // A wait of the simulated host: up to a day, so that it always converts
+    // to a clock time.
+    double seconds() const
+    {
+        const double value = number();
+        if (value < 0 || value > 86400)
+            fail(m_path, QStringLiteral("%1 is out of range (0 to 86400)").arg(value));
+        return value;
+    }
     bool flag() const
     {
         if (!m_value.isBool())
@@ -182,10 +191,7 @@ public:
     {
         return has(key) ? (*this)[key].text() : fallback;
     }
-    double number(const QString& key, double fallback) const
-    {
-        return has(key) ? (*this)[key].number() : fallback;
-    }
+    double seconds(const QString& key) const { return has(key) ? (*this)[key].seconds() : 0; }
     bool flag(const QString& key, bool fallback) const
     {
         return has(key) ? (*this)[key].flag() : fallback;
@@ -419,7 +425,7 @@ SimScripting scripting(const Node& node)
 {
     const Object object(node, {"delaySeconds", "hangs", "automationDenied", "error", "reply"});
     SimScripting result;
-    result.delaySeconds = object.number(QStringLiteral("delaySeconds"), 0);
+    result.delaySeconds = object.seconds(QStringLiteral("delaySeconds"));
     result.hangs = object.flag(QStringLiteral("hangs"), false);
     result.automationDenied = object.flag(QStringLiteral("automationDenied"), false);
     if (object.has(QStringLiteral("error"))) {
@@ -442,7 +448,7 @@ SimAccessibilityBehaviour accessibility(const Node& node)
     const Object object(node,
                         {"delaySeconds", "hung", "windowsUnreadable", "observerCreationFails"});
     SimAccessibilityBehaviour result;
-    result.delaySeconds = object.number(QStringLiteral("delaySeconds"), 0);
+    result.delaySeconds = object.seconds(QStringLiteral("delaySeconds"));
     result.hung = object.flag(QStringLiteral("hung"), false);
     result.windowsUnreadable = object.flag(QStringLiteral("windowsUnreadable"), false);
     result.observerCreationFails = object.flag(QStringLiteral("observerCreationFails"), false);

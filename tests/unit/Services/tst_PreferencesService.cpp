@@ -416,6 +416,13 @@ private slots:
         // Assigning the current value asks nothing of the login items.
         fresh.setLaunchAtLogin(true);
         QCOMPARE(fixture.sim.systemLog.lines().size(), 1);
+
+        // The revert ends the quiet spell: later changes are written and registered again.
+        fresh.setCardWidth(300);
+        QCOMPARE(fixture.sim.defaults.values().value("cardWidth"), QVariant(300.0));
+        fixture.sim.host.modify([](SimModel& model) { model.loginItemError.reset(); });
+        fresh.setLaunchAtLogin(false);
+        QCOMPARE(fixture.sim.loginItems.status(), LoginItemStatus::notRegistered);
     }
 };
 

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -85,6 +87,19 @@ private slots:
                 defaults.set(it.key(), it.value());
         }
         const QByteArray before = readAll(m_path);
+
+        // A write puts a complete new file in place instead of rewriting the
+        // old one: a second name for the old file still reads the old content.
+        const QString oldName = m_dir->filePath("old.json");
+        QVERIFY(::link(QFile::encodeName(m_path).constData(),
+                       QFile::encodeName(oldName).constData()) == 0);
+        {
+            JsonUserDefaults defaults(m_path, reporter());
+            defaults.set("text", QStringLiteral("changed"));
+            QCOMPARE(JsonUserDefaults(m_path, reporter()).object("text"), QVariant("changed"));
+        }
+        QCOMPARE(readAll(oldName), before);
+        QVERIFY(QFile::remove(m_path) && QFile::rename(oldName, m_path));
 
         // A write that dies before its commit: half a document in the
         // temporary file, never moved over the real one.

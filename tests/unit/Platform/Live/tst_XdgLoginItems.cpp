@@ -86,6 +86,10 @@ private slots:
                                  << "Exec=/opt/100%%/tessel-nav\n";
         QTest::newRow("dollar and quote") << "/opt/a$b\"c/tessel-nav"
                                           << "Exec=\"/opt/a\\\\$b\\\\\"c/tessel-nav\"\n";
+        // A line break must not end the Exec line: the rest would become keys
+        // of their own (here one that switches the entry off).
+        QTest::newRow("line break") << "/tmp/a\nHidden=true\n/tessel-nav"
+                                    << "Exec=\"/tmp/a\\nHidden=true\\n/tessel-nav\"\n";
     }
     void execQuoting()
     {
@@ -98,6 +102,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
         QVERIFY2(text.contains('\n' + exec), qPrintable(text));
+        QCOMPARE(text.count(QLatin1Char('\n')), 4);
+        QCOMPARE(items.status(), LoginItemStatus::enabled);
     }
 
     void defaultEntryFollowsXdg()

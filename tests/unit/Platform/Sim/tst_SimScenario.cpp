@@ -220,6 +220,16 @@ private slots:
             << QByteArray(
                    R"({"instances": [{"app": "safari", "pid": 1, "scripting": {"reply": [1.5]}}]})")
             << QStringList{"scripting.reply[0]: expected a whole number"};
+        // A delay too long to be turned into a clock time would end at once.
+        QTest::newRow("delay beyond a day")
+            << QByteArray(
+                   R"({"instances": [{"app": "safari", "pid": 1, "scripting": {"delaySeconds": 1e12}}]})")
+            << QStringList{
+                   "instances[0].scripting.delaySeconds: 1e+12 is out of range (0 to 86400)"};
+        QTest::newRow("negative delay")
+            << QByteArray(
+                   R"({"instances": [{"app": "safari", "pid": 1, "accessibility": {"delaySeconds": -1}}]})")
+            << QStringList{"instances[0].accessibility.delaySeconds: -1 is out of range"};
         QTest::newRow("not an object")
             << QByteArray("[1, 2]")
             << QStringList{"demo.json: top level: expected an object, found a list"};
