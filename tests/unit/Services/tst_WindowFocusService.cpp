@@ -124,6 +124,8 @@ private slots:
                  "-9223372036854775808");
         QCOMPARE(WindowFocusService::windowReference(" 12"), "\" 12\"");
         QCOMPARE(WindowFocusService::windowReference("12a"), "\"12a\"");
+        // A trailing line feed must not slip an unquoted number into the script.
+        QCOMPARE(WindowFocusService::windowReference("12\n"), "\"12\"");
         QCOMPARE(WindowFocusService::windowReference("٣"), "\"٣\""); // digits are ASCII only
         QCOMPARE(WindowFocusService::escapeForScript("a\"b\\c\nd\te\u200Ef"), "a\\\"b\\\\cdef");
         QCOMPARE(WindowFocusService::documentSwitchScript(Browser::indesign, "Say \"Hi\"\nNow"),
