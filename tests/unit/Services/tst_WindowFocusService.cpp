@@ -260,6 +260,10 @@ private slots:
         QTest::newRow("beyond the menu's entries")
             << QStringList{"Plan.pdf", "Budget.pdf", "Notes.pdf"} << menu << "Notes.pdf"
             << QStringList{"AXPress Window", "AXCancel Window"} << "Plan.pdf";
+        // Only the entries after the last separator are documents.
+        QTest::newRow("after the last of two separators")
+            << docs << QStringList{"Cascade", "", "Tile", "", "Plan.pdf", "Budget.pdf"}
+            << "Budget.pdf" << QStringList{"AXPress Window", "AXPress Budget.pdf"} << "Budget.pdf";
         // Without a separator every titled entry counts, so positions shift.
         QTest::newRow("no separator")
             << docs << QStringList{"Plan.pdf", "Budget.pdf"} << "Plan.pdf"
