@@ -229,6 +229,8 @@ private slots:
         f.service.focus(scriptOnly(Browser::safari, 400, "1"));
         QVERIFY(timer.elapsed() < 1000); // the caller never waits for the app
         QVERIFY(f.service.waitForBackgroundWork(10s));
+        // Torn down with the run held, not on its way into the host.
+        QTRY_COMPARE(f.sim.appleScript.runningCount(Browser(Browser::safari).bundleID()), 1);
         f.guard.setSafeMode(true);
         QVERIFY(f.focus(scriptOnly(Browser::safari, 400, "1")));
 
