@@ -33,7 +33,9 @@ struct ScriptGuard::State {
     bool safeMode = false;
     QHash<Browser, Breaker> breakers;
     // Threads started but not yet past their check of `closed`: the guard's
-    // destructor waits for them, so that none calls into the platform later.
+    // destructor waits for them, so that none starts a script later. A thread
+    // already past the check may still be on its way into the platform, which
+    // is why the platform has to outlive every script the guard started.
     int pendingStarts = 0;
     bool closed = false;
 };

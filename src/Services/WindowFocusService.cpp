@@ -100,7 +100,9 @@ QString WindowFocusService::escapeForScript(const QString& text)
 
 QString WindowFocusService::windowReference(const QString& scriptWindowID)
 {
-    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    // Anchored at the very end: "$" would also match before a final line feed.
+    static const QRegularExpression wholeNumber(
+        QRegularExpression::anchoredPattern(QStringLiteral("[+-]?[0-9]+")));
     if (wholeNumber.match(scriptWindowID).hasMatch()) {
         bool fits = false;
         scriptWindowID.toLongLong(&fits);

@@ -239,7 +239,9 @@ std::optional<QString> unescapeStringBody(const QString& body)
 
 bool isValidReference(const QString& reference)
 {
-    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    // Anchored at the very end: "$" would also match before a final line feed.
+    static const QRegularExpression number(
+        QRegularExpression::anchoredPattern(QStringLiteral("[+-]?[0-9]+")));
     if (number.match(reference).hasMatch())
         return true;
     return reference.size() >= 2 && reference.startsWith(QLatin1Char('"')) &&

@@ -42,6 +42,8 @@ private slots:
                                                       "  \n    set index of window id \"a\"b\" "
                                                       "to 1\nend tell"
                                                    << -2740;
+        QTest::newRow("a number followed by a line feed")
+            << QString(finderFocus).replace("id 5 to", "id 5\n to") << -2740;
         QTest::newRow("an app outside the roster")
             << "tell application id \"org.example.other\" to get name of documents" << -2740;
         QTest::newRow("Acrobat's query sent to Photoshop")

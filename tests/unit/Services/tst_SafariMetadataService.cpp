@@ -239,6 +239,8 @@ private slots:
         });
         QCOMPARE(errorText(f.service.fetchMetadata(Browser::safari)),
                  "Safari did not answer in time.");
+        // Torn down with the run held, not on its way into the host.
+        QTRY_COMPARE(f.sim.appleScript.runningCount(Browser(Browser::safari).bundleID()), 1);
         QCOMPARE(errorText(f.service.fetchMetadata(Browser::safari)),
                  "A previous request to Safari is still pending.");
         f.guard.setSafeMode(true);

@@ -124,6 +124,8 @@ private slots:
                  "-9223372036854775808");
         QCOMPARE(WindowFocusService::windowReference(" 12"), "\" 12\"");
         QCOMPARE(WindowFocusService::windowReference("12a"), "\"12a\"");
+        // A trailing line feed must not slip an unquoted number into the script.
+        QCOMPARE(WindowFocusService::windowReference("12\n"), "\"12\"");
         QCOMPARE(WindowFocusService::windowReference("٣"), "\"٣\""); // digits are ASCII only
         QCOMPARE(WindowFocusService::escapeForScript("a\"b\\c\nd\te\u200Ef"), "a\\\"b\\\\cdef");
         QCOMPARE(WindowFocusService::documentSwitchScript(Browser::indesign, "Say \"Hi\"\nNow"),
@@ -227,6 +229,8 @@ private slots:
         f.service.focus(scriptOnly(Browser::safari, 400, "1"));
         QVERIFY(timer.elapsed() < 1000); // the caller never waits for the app
         QVERIFY(f.service.waitForBackgroundWork(10s));
+        // Torn down with the run held, not on its way into the host.
+        QTRY_COMPARE(f.sim.appleScript.runningCount(Browser(Browser::safari).bundleID()), 1);
         f.guard.setSafeMode(true);
         QVERIFY(f.focus(scriptOnly(Browser::safari, 400, "1")));
 
@@ -258,6 +262,10 @@ private slots:
         QTest::newRow("beyond the menu's entries")
             << QStringList{"Plan.pdf", "Budget.pdf", "Notes.pdf"} << menu << "Notes.pdf"
             << QStringList{"AXPress Window", "AXCancel Window"} << "Plan.pdf";
+        // Only the entries after the last separator are documents.
+        QTest::newRow("after the last of two separators")
+            << docs << QStringList{"Cascade", "", "Tile", "", "Plan.pdf", "Budget.pdf"}
+            << "Budget.pdf" << QStringList{"AXPress Window", "AXPress Budget.pdf"} << "Budget.pdf";
         // Without a separator every titled entry counts, so positions shift.
         QTest::newRow("no separator")
             << docs << QStringList{"Plan.pdf", "Budget.pdf"} << "Plan.pdf"
