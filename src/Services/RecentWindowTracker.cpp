@@ -8,8 +8,8 @@
 
 namespace {
 
-// The notification arrives on the main thread: a hung app must not hold it
-// for the host's default time-out of several seconds.
+// Registration and the notification both run on the main thread: a hung app
+// must not hold it for the host's default time-out of several seconds.
 constexpr double focusMessagingTimeout = 0.3;
 
 } // namespace
@@ -58,8 +58,9 @@ void RecentWindowTracker::ensureObserving(const QList<Browser>& browsers)
             observer);
         if (error != AXError::Success || !observer)
             continue;
-        observer->addNotification(m_accessibility.createApplication(pid),
-                                  AXNotification::focusedWindowChanged);
+        AXElement application = m_accessibility.createApplication(pid);
+        m_accessibility.setMessagingTimeout(application, focusMessagingTimeout);
+        observer->addNotification(application, AXNotification::focusedWindowChanged);
         observer->setScheduled(true);
         m_observers.emplace(pid, std::move(observer));
     }

@@ -1,9 +1,11 @@
 #include "SimAXObserver.h"
 
+#include "Platform/Sim/SimAccessibility.h"
 #include "Platform/Sim/SimHost.h"
 
-SimAXObserver::SimAXObserver(SimHost& host, pid_t pid, AXObserverCallback callback)
-    : m_host(host), m_pid(pid), m_callback(std::move(callback))
+SimAXObserver::SimAXObserver(SimHost& host, const SimAccessibility& accessibility, pid_t pid,
+                             AXObserverCallback callback)
+    : m_host(host), m_accessibility(accessibility), m_pid(pid), m_callback(std::move(callback))
 {
 }
 
@@ -19,8 +21,8 @@ AXError SimAXObserver::addNotification(const AXElement& element, const QString& 
         return AXError::IllegalArgument;
     if (notification != AXNotification::focusedWindowChanged)
         return AXError::NotImplemented;
-    if (!m_host.read([](const SimModel& model) { return model.accessibilityTrusted; }))
-        return AXError::APIDisabled;
+    if (const AXError error = m_accessibility.awaitAnswer(element); error != AXError::Success)
+        return error;
     m_notifications.insert(notification);
     updateListener();
     return AXError::Success;

@@ -4,14 +4,18 @@
 
 #include <QSet>
 
+class SimAccessibility;
 class SimHost;
 
 // A focus observer of one simulated app. It listens to the host's focus
 // changes only while it is scheduled and watches "AXFocusedWindowChanged", so
-// an unscheduled or destroyed observer never calls back. Main thread only.
+// an unscheduled or destroyed observer never calls back. Registering a
+// notification waits for the app's answer as any request does. Main thread
+// only.
 class SimAXObserver final : public AXObserver {
 public:
-    SimAXObserver(SimHost& host, pid_t pid, AXObserverCallback callback);
+    SimAXObserver(SimHost& host, const SimAccessibility& accessibility, pid_t pid,
+                  AXObserverCallback callback);
     ~SimAXObserver() override;
     SimAXObserver(const SimAXObserver&) = delete;
     SimAXObserver& operator=(const SimAXObserver&) = delete;
@@ -24,6 +28,7 @@ private:
     void updateListener();
 
     SimHost& m_host;
+    const SimAccessibility& m_accessibility;
     pid_t m_pid;
     AXObserverCallback m_callback;
     QSet<QString> m_notifications;

@@ -344,6 +344,6 @@ AXError SimAccessibility::createObserver(pid_t pid, AXObserverCallback callback,
     case Outcome::Created:
         break;
     }
-    observer = std::make_unique<SimAXObserver>(m_host, pid, std::move(callback));
+    observer = std::make_unique<SimAXObserver>(m_host, *this, pid, std::move(callback));
     return AXError::Success;
 }

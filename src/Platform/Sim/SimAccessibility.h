@@ -46,6 +46,9 @@ public:
     static constexpr double defaultMessagingTimeout = 6.0;
 
 private:
+    // Registering a notification is a request to the app like any other.
+    friend class SimAXObserver;
+
     // Trust, then the app's existence, then the wait for its answer.
     AXError awaitAnswer(const AXElement& element) const;
     AXError pressMenuItem(const AXElement& element, const QString& action);

@@ -85,6 +85,14 @@ private slots:
         QCOMPARE(sim.accessibility.copyAttributeValue(app, AXAttribute::windows, value), expected);
         QVERIFY(timer.elapsed() >= minimumMs);
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+
+        // Registering for notifications asks the app too.
+        std::unique_ptr<AXObserver> observer;
+        QCOMPARE(sim.accessibility.createObserver(501, {}, observer), AXError::Success);
+        timer.restart();
+        QCOMPARE(observer->addNotification(app, AXNotification::focusedWindowChanged), expected);
+        QVERIFY(timer.elapsed() >= minimumMs);
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
     }
 
     // Another thread waiting on a hung app must not stall requests to others.

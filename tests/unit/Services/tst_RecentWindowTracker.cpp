@@ -2,6 +2,7 @@
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/RecentWindowTracker.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 namespace {
@@ -154,6 +155,35 @@ private slots:
         QCOMPARE(tracker.observedProcesses(), (QList<pid_t>{501}));
         sim.host.focusWindow(501, windowToken(sim, 501, "Inbox"));
         QTRY_COMPARE(tracker.order(), QStringList{"cg-88"});
+    }
+
+    // Both requests the tracker makes on the main thread, registering with a
+    // new process and asking a focused window's number, cost a hung app one
+    // short time-out instead of the host's default of seconds.
+    void hungAppCostsOneShortTimeOut()
+    {
+        SimPlatform sim(SimScenarioBuilder()
+                            .launch(Browser::safari, 501)
+                            .window("Inbox")
+                            .windowNumber(88)
+                            .launch(Browser::safari, 502)
+                            .accessibilityHung()
+                            .window("Hung")
+                            .windowNumber(89)
+                            .build());
+        RecentWindowTracker tracker(sim.platform());
+        QElapsedTimer timer;
+        timer.start();
+        tracker.ensureObserving({Browser::safari});
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(tracker.observedProcesses(), (QList<pid_t>{501, 502}));
+
+        sim.host.modify([](SimModel& model) { model.instances[0].accessibility.hung = true; });
+        sim.host.focusWindow(501, windowToken(sim, 501, "Inbox"));
+        timer.restart();
+        QCoreApplication::processEvents();
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(tracker.order().isEmpty());
     }
 
     // A focus change already queued when the tracker goes away must not reach it.

@@ -5,6 +5,10 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 namespace {
 
 constexpr pid_t safariPid = 501;
@@ -293,6 +297,64 @@ private slots:
         // An entry that is not a dictionary makes the whole list unreadable.
         sim.host.modify([](SimModel& model) { model.extraWindowRecords << QStringLiteral("?"); });
         QVERIFY(service.cgWindowInfo(safariPid).isEmpty());
+    }
+
+    // The overlay re-lists on background threads while the main thread's
+    // focus changes reorder windows and apps open and close them.
+    void listsWhileTheDesktopChanges()
+    {
+        SimScenarioBuilder builder;
+        for (pid_t pid : {501, 502}) {
+            builder.launch(Browser::safari, pid);
+            for (int index = 0; index < 5; ++index)
+                builder.window(QStringLiteral("W%1").arg(index), QRectF(index * 50, 0, 400, 300))
+                    .windowNumber(quint32(pid * 10 + index))
+                    .windowNumberCallFails(index % 2 == 0);
+        }
+        SimPlatform sim(builder.build());
+        const SafariWindowService service(sim.platform());
+        std::atomic<bool> stop = false;
+        std::atomic<int> listings = 0;
+        std::atomic<int> wrongListings = 0;
+        std::vector<std::thread> listers;
+        for (int thread = 0; thread < 3; ++thread) {
+            listers.emplace_back([&] {
+                while (!stop) {
+                    const QList<SafariWindow> windows = service.discoverWindows(Browser::safari);
+                    for (const SafariWindow& window : windows) {
+                        if (window.pid != 501 && window.pid != 502)
+                            ++wrongListings;
+                    }
+                    // Five or six windows each; one may close between the
+                    // list and the reads of its attributes.
+                    if (windows.size() < 9 || windows.size() > 12)
+                        ++wrongListings;
+                    ++listings;
+                }
+            });
+        }
+        for (int round = 0; round < 200 || listings < 100; ++round) {
+            const pid_t pid = round % 2 == 0 ? 501 : 502;
+            sim.host.modify([round](SimModel& model) {
+                QList<SimWindow>& windows = model.instances[round % 2].windows;
+                if (windows.size() > 5) {
+                    windows.removeLast();
+                } else {
+                    windows << SimWindow();
+                    windows.last().title = QStringLiteral("New");
+                    windows.last().windowNumber = 9000;
+                }
+            });
+            const quint64 token = sim.host.read([round](const SimModel& model) {
+                return model.instances[round % 2].windows.at(round % 5).token;
+            });
+            sim.host.focusWindow(pid, token);
+            QCoreApplication::processEvents();
+        }
+        stop = true;
+        for (std::thread& lister : listers)
+            lister.join();
+        QCOMPARE(wrongListings.load(), 0);
     }
 
     // A hung instance costs one time-out on its window list; the others are
