@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <atomic>
 #include <mutex>
 
 class SimHost;
@@ -54,7 +55,7 @@ private:
     AXError pressMenuItem(const AXElement& element, const QString& action);
 
     SimHost& m_host;
-    int m_promptCount = 0;
+    std::atomic<int> m_promptCount = 0;
     mutable std::mutex m_menuMutex;
     QHash<pid_t, QStringList> m_menuActions;
 };

@@ -2,6 +2,8 @@
 
 #include "Platform/WindowServer.h"
 
+#include <atomic>
+
 class SimHost;
 
 // The window server of the simulated desktop.
@@ -22,5 +24,5 @@ public:
 
 private:
     SimHost& m_host;
-    int m_requestCount = 0;
+    std::atomic<int> m_requestCount = 0;
 };
