@@ -8,16 +8,37 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
 jobs=$(nproc)
+passed=0
+failed=0
 run_preset() {
   local preset=$1
   echo "=== ${preset}: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --parallel "$jobs"
   echo "=== ${preset}: test"
-  ctest --preset "$preset" --parallel "$jobs" --no-tests=ignore
+  local log
+  log=$(mktemp)
+  local status=0
+  ctest --preset "$preset" --parallel "$jobs" --no-tests=ignore | tee "$log" || status=$?
+  # ctest's summary: "100% tests passed, 0 tests failed out of 23"
+  local summary
+  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  rm -f "$log"
+  if [ -n "$summary" ]; then
+    local total failures
+    failures=$(sed -E 's/.*passed, ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
+    total=$(sed -E 's/.*failed out of ([0-9]+).*/\1/' <<<"$summary")
+    passed=$((passed + total - failures))
+    failed=$((failed + failures))
+  fi
+  if [ "$status" -ne 0 ]; then
+    echo "${passed} passed, $((failed > 0 ? failed : 1)) failed"
+    exit "$status"
+  fi
 }
 
 run_preset release
 run_preset asan
 run_preset tsan
 echo "=== all test runs passed"
+echo "${passed} passed, ${failed} failed"
