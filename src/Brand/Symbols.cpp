@@ -1,0 +1,75 @@
+#include "Brand/Symbols.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace Symbols {
+
+QString resourcePath(const QString& name)
+{
+    return QStringLiteral(":/symbols/%1.svg").arg(name);
+}
+
+bool exists(const QString& name)
+{
+    return !name.isEmpty() && QFile::exists(resourcePath(name));
+}
+
+namespace {
+
+// The symbol's alpha in the colour asked for: the SVG's own colours only
+// shape the coverage.
+QImage tinted(QSvgRenderer& renderer, const QSize& pixels, const QColor& color)
+{
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(image.rect(), color);
+    }
+    return image;
+}
+
+QRectF fitted(const QSizeF& content, const QRectF& box)
+{
+    if (content.isEmpty())
+        return box;
+    const QSizeF size = content.scaled(box.size(), Qt::KeepAspectRatio);
+    return QRectF(box.center() - QPointF(size.width() / 2, size.height() / 2), size);
+}
+
+} // namespace
+
+bool paint(QPainter& painter, const QRectF& rect, const QString& name, const QColor& color)
+{
+    if (!exists(name) || rect.isEmpty())
+        return false;
+    QSvgRenderer renderer(resourcePath(name));
+    if (!renderer.isValid())
+        return false;
+    const QRectF target = fitted(renderer.viewBoxF().size(), rect);
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixels = (target.size() * ratio).toSize().expandedTo(QSize(1, 1));
+    painter.drawImage(target, tinted(renderer, pixels, color));
+    return true;
+}
+
+QPixmap pixmap(const QString& name, double side, const QColor& color, double devicePixelRatio)
+{
+    if (!exists(name) || side <= 0)
+        return {};
+    const QSize pixels = QSizeF(side * devicePixelRatio, side * devicePixelRatio).toSize();
+    QPixmap result(pixels.expandedTo(QSize(1, 1)));
+    result.setDevicePixelRatio(devicePixelRatio);
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    paint(painter, QRectF(0, 0, side, side), name, color);
+    return result;
+}
+
+} // namespace Symbols

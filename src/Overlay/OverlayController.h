@@ -1,0 +1,173 @@
+#pragma once
+
+#include "Models/Browser.h"
+#include "Models/SafariWindow.h"
+#include "Overlay/OverlayEnvironment.h"
+#include "Overlay/OverlayPanel.h"
+#include "Overlay/OverlayView.h"
+
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class PreferencesService;
+class RecentWindowTracker;
+class SafariMetadataService;
+class SafariWindowService;
+class SnapshotService;
+class WindowFocusService;
+
+// One app's cards of the filtered list, in list order.
+struct BrowserGroup {
+    Browser browser;
+    QList<SafariWindow> windows;
+    QString id() const { return browser.rawValue(); }
+};
+
+// Everything the switcher shows, and the showing itself: the per-app window
+// cache, listing when nothing is cached and re-listing in the background when
+// something is, the metadata merges, snapshots and tint colours, filtering and
+// selection, the panel's size and place, commit and hide.
+//
+// The published fields below are properties with change signals; the views
+// observe them and redraw. Everything runs on the main thread; work done
+// elsewhere reports back to it, and what arrives after the overlay was hidden
+// is dropped.
+class OverlayController final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QList<SafariWindow> windows READ windows NOTIFY windowsChanged)
+    Q_PROPERTY(QList<BrowserGroup> groups READ groups NOTIFY groupsChanged)
+    Q_PROPERTY(QList<Browser> availableFilters READ availableFilters NOTIFY availableFiltersChanged)
+    Q_PROPERTY(std::optional<Browser> activeFilter READ activeFilter WRITE setActiveFilter NOTIFY
+                   activeFilterChanged)
+    Q_PROPERTY(int selectedIndex READ selectedIndex NOTIFY selectedIndexChanged)
+    Q_PROPERTY(std::optional<int> hoveredIndex READ hoveredIndex WRITE setHoveredIndex NOTIFY
+                   hoveredIndexChanged)
+    Q_PROPERTY(Snapshots snapshots READ snapshots NOTIFY snapshotsChanged)
+    Q_PROPERTY(TintColors averageColors READ averageColors NOTIFY averageColorsChanged)
+    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+    Q_PROPERTY(int columns READ columns NOTIFY columnsChanged)
+    Q_PROPERTY(double panelContentWidth READ panelContentWidth NOTIFY panelContentWidthChanged)
+
+public:
+    using Snapshots = QHash<QString, QImage>;  // by SafariWindow::id()
+    using TintColors = QHash<QString, QColor>; // by SafariWindow::id()
+
+    OverlayController(SafariWindowService& windowService, SafariMetadataService& metadataService,
+                      SnapshotService& snapshotService, WindowFocusService& focusService,
+                      PreferencesService& preferences, RecentWindowTracker& recentTracker,
+                      OverlayEnvironment environment, QObject* parent = nullptr);
+    ~OverlayController() override;
+
+    // Published.
+    const QList<SafariWindow>& windows() const { return m_windows; }
+    const QList<BrowserGroup>& groups() const { return m_groups; }
+    const QList<Browser>& availableFilters() const { return m_availableFilters; }
+    std::optional<Browser> activeFilter() const { return m_activeFilter; }
+    int selectedIndex() const { return m_selectedIndex; }
+    std::optional<int> hoveredIndex() const { return m_hoveredIndex; }
+    const Snapshots& snapshots() const { return m_snapshots; }
+    const TintColors& averageColors() const { return m_averageColors; }
+    QString searchQuery() const { return m_searchQuery; }
+    int columns() const { return m_columns; }
+    double panelContentWidth() const { return m_panelContentWidth; }
+
+    void setActiveFilter(std::optional<Browser> filter);
+    // Leaving the cards clears the hover; hoverCard() sets it within range.
+    void setHoveredIndex(std::optional<int> index);
+    void setSearchQuery(const QString& query);
+
+    // The highlighted card: the hovered one when set, else the selected one.
+    int highlightedIndex() const { return m_hoveredIndex.value_or(m_selectedIndex); }
+
+    // Plain state.
+    const QList<Browser>& sessionBrowsers() const { return m_sessionBrowsers; }
+    std::optional<Browser> scope() const { return m_scope; }
+    bool isVisible() const { return m_isVisible; }
+    bool activatedViaHotkey() const { return m_activatedViaHotkey; }
+    void setActivatedViaHotkey(bool value) { m_activatedViaHotkey = value; }
+    bool userAdjusted() const { return m_userAdjusted; }
+    void setUserAdjusted(bool value) { m_userAdjusted = value; }
+    // The per-app window cache, kept between showings.
+    QList<SafariWindow> cachedWindows(Browser browser) const { return m_byBrowser.value(browser); }
+    OverlayPanel* panel() const { return m_panel; }
+    OverlayView* hostingView() const { return m_hostingView; }
+
+    PreferencesService& preferences() const { return m_preferences; }
+    const OverlayEnvironment& environment() const { return m_environment; }
+
+    // Opening: +1 from the shortcut, -1 reversed, 0 from the menus; the scope
+    // is the app of a Command+backtick showing.
+    void show(int initialCycle, std::optional<Browser> scope);
+
+    // Filtering and selection.
+    void applyFilter(bool resetSelection, bool anchorLayout);
+    void cycle(int step);
+    void cycleRow(int step);
+    void selectFilter(int index);
+    void backspaceSearch();
+    void hoverCard(int index);
+    void commitCard(int index);
+
+    // The end of a showing.
+    void commit();
+    void handleModifierRelease();
+    void hide();
+
+signals:
+    void windowsChanged();
+    void groupsChanged();
+    void availableFiltersChanged();
+    void activeFilterChanged();
+    void selectedIndexChanged();
+    void hoveredIndexChanged();
+    void snapshotsChanged();
+    void averageColorsChanged();
+    void searchQueryChanged();
+    void columnsChanged();
+    void panelContentWidthChanged();
+    // isVisible changed: the showing began or ended.
+    void visibilityChanged(bool visible);
+
+private:
+    SafariWindowService& m_windowService;
+    SafariMetadataService& m_metadataService;
+    SnapshotService& m_snapshotService;
+    WindowFocusService& m_focusService;
+    PreferencesService& m_preferences;
+    RecentWindowTracker& m_recentTracker;
+    OverlayEnvironment m_environment;
+
+    QList<SafariWindow> m_windows;
+    QList<BrowserGroup> m_groups;
+    QList<Browser> m_availableFilters;
+    std::optional<Browser> m_activeFilter;
+    int m_selectedIndex = 0;
+    std::optional<int> m_hoveredIndex;
+    Snapshots m_snapshots;
+    TintColors m_averageColors;
+    QString m_searchQuery;
+    int m_columns = 1;
+    double m_panelContentWidth = 0;
+
+    QHash<Browser, QList<SafariWindow>> m_byBrowser;
+    QList<Browser> m_sessionBrowsers;
+    std::optional<Browser> m_scope;
+    bool m_isVisible = false;
+    bool m_activatedViaHotkey = false;
+    QPointer<OverlayPanel> m_panel;
+    QPointer<OverlayView> m_hostingView;
+    bool m_isProgrammaticMove = false;
+    bool m_userAdjusted = false;
+};
+
+// The average colour of an image made into a tint: saturation × 1.4 kept
+// within 0.25 to 0.8, brightness within 0.35 to 0.75. None for an image
+// whose average cannot be taken.
+std::optional<QColor> dominantTintColor(const QImage& image);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+#include <optional>
+
+// The floating panel the switcher lives in. It never takes keyboard focus and
+// never activates the program, so the app the user was in keeps the keyboard:
+// the switcher's keys come through the event tap. It stays above other
+// windows, has no frame and a transparent background (its content draws the
+// rounded surface), and can be dragged by any part of its content that does
+// not take the mouse press itself.
+class OverlayPanel final : public QWidget {
+    Q_OBJECT
+public:
+    OverlayPanel();
+
+signals:
+    // Every change of the panel's position, by the program or by a drag.
+    void moved();
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    std::optional<QPoint> m_dragOffset; // pointer minus top-left while dragging
+};

@@ -1,0 +1,109 @@
+#include "Platform/Live/Widgets/MessageBoxAlerts.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <variant>
+
+namespace {
+
+using FieldEditor = std::variant<QLineEdit*, QPlainTextEdit*>;
+
+// The fields live in a widget of their own placed in the message box's grid
+// below the texts, where a QMessageBox has room for custom content.
+QList<FieldEditor> addFields(QMessageBox& box, const QList<AlertTextField>& fields)
+{
+    QList<FieldEditor> editors;
+    if (fields.isEmpty())
+        return editors;
+
+    auto* panel = new QWidget(&box);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 8, 0, 0);
+    layout->setSpacing(6);
+    for (const AlertTextField& field : fields) {
+        if (!field.caption.isEmpty()) {
+            auto* caption = new QLabel(field.caption, panel);
+            QFont font = caption->font();
+            font.setPointSizeF(font.pointSizeF() * 11.0 / 12.0);
+            caption->setFont(font);
+            caption->setForegroundRole(QPalette::PlaceholderText);
+            layout->addWidget(caption);
+        }
+        if (field.multiline) {
+            auto* editor = new QPlainTextEdit(panel);
+            editor->setPlaceholderText(field.placeholder);
+            editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            editor->setFixedSize(300, 44);
+            editor->setTabChangesFocus(true);
+            layout->addWidget(editor);
+            editors << FieldEditor(editor);
+        } else {
+            auto* editor = new QLineEdit(panel);
+            editor->setPlaceholderText(field.placeholder);
+            editor->setFixedWidth(300);
+            layout->addWidget(editor);
+            editors << FieldEditor(editor);
+        }
+    }
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addWidget(panel, grid->rowCount(), 1, 1, grid->columnCount() - 1);
+    return editors;
+}
+
+QString valueOf(const FieldEditor& editor)
+{
+    if (const auto* line = std::get_if<QLineEdit*>(&editor))
+        return (*line)->text();
+    return std::get<QPlainTextEdit*>(editor)->toPlainText();
+}
+
+} // namespace
+
+AlertResponse MessageBoxAlerts::runModal(const Alert& alert)
+{
+    QMessageBox box(alert.style == Alert::Style::warning ? QMessageBox::Warning
+                                                         : QMessageBox::Information,
+                    QString(), alert.messageText);
+    box.setInformativeText(alert.informativeText);
+    box.setWindowTitle(alert.messageText);
+
+    const QStringList titles =
+        alert.buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : alert.buttons;
+    QList<QAbstractButton*> buttons;
+    for (int i = 0; i < titles.size(); ++i) {
+        QPushButton* button =
+            box.addButton(titles[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+        buttons << button;
+        if (i == 0)
+            box.setDefaultButton(button);
+    }
+    if (titles.size() > 1)
+        box.setEscapeButton(buttons.last());
+
+    const QList<FieldEditor> editors = addFields(box, alert.fields);
+
+    if (alert.activatesApplication) {
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.show();
+        box.raise();
+        box.activateWindow();
+    }
+    box.exec();
+
+    AlertResponse response;
+    // A box closed without a button counts as its last button: the one that
+    // declines, where there is a choice.
+    const qsizetype clicked = buttons.indexOf(box.clickedButton());
+    response.button = int(clicked >= 0 ? clicked : buttons.size() - 1);
+    for (const FieldEditor& editor : editors)
+        response.fieldValues << valueOf(editor);
+    return response;
+}
