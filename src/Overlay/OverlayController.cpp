@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <future>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -295,15 +296,29 @@ void OverlayController::refreshSnapshots()
 {
     if (!m_preferences.showWindowPreviews())
         return;
+    // Every merge asks for a capture of every window. While one run is under
+    // way the requests fold into a single run after it, so that quick
+    // showings and many merges never pile up runs, each holding a full set
+    // of images, faster than they finish; the last lists are still captured.
+    if (m_snapshotRefresh) {
+        m_snapshotRefreshPending = true;
+        return;
+    }
     const QList<SafariWindow> windows = allWindowsOrdered();
     using Watcher = QFutureWatcher<QHash<quint32, QImage>>;
     auto* watcher = new Watcher(this);
+    m_snapshotRefresh = watcher;
     connect(watcher, &Watcher::finished, this, [this, watcher, windows] {
         watcher->deleteLater();
+        m_snapshotRefresh = nullptr;
+        const bool again = std::exchange(m_snapshotRefreshPending, false);
+        if (!m_isVisible)
+            return; // the next showing captures afresh
         // The run's own table holds only this run's captures; the caches
         // also hold what earlier runs found.
-        if (m_isVisible)
-            registerCachedSnapshots(windows, CachedLookup::every);
+        registerCachedSnapshots(windows, CachedLookup::every);
+        if (again)
+            refreshSnapshots();
     });
     watcher->setFuture(m_snapshotService.refreshSnapshots(windows));
 }
@@ -511,10 +526,15 @@ void OverlayController::presentPanel()
     m_fade->stop();
     const bool animate = !reduceMotion();
     m_panel->setWindowOpacity(animate ? 0 : 1);
-    m_isProgrammaticMove = true; // a first showing delivers the pending move
-    m_panel->show();
-    m_panel->raise();
-    m_isProgrammaticMove = false;
+    // A panel that comes up lands in front; one still up (fading out, or
+    // shown again from a menu) is brought there.
+    if (m_panel->isVisible()) {
+        m_panel->raise();
+    } else {
+        m_isProgrammaticMove = true; // showing delivers the pending move
+        m_panel->show();
+        m_isProgrammaticMove = false;
+    }
     if (animate) {
         m_fade->setDuration(fadeInMilliseconds);
         m_fade->setEndValue(1.0);

@@ -196,7 +196,9 @@ private:
     QPointer<OverlayView> m_hostingView;
     bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
-    QPointer<QPropertyAnimation> m_fade; // the panel's fades; owned by the panel
+    QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel
+    QObject* m_snapshotRefresh = nullptr;  // the capture run under way, if any
+    bool m_snapshotRefreshPending = false; // another was asked for meanwhile
 
     MainThreadQueue m_mainThread; // hands the re-listings back
     // The background re-listings, one after another so that a later one's

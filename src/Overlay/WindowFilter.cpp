@@ -1,5 +1,6 @@
 #include "WindowFilter.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -15,26 +16,39 @@ const std::array<QString, Browser::count>& loweredDisplayNames()
     return names;
 }
 
-bool contains(const QString& text, const QString& loweredQuery)
+bool isAscii(QStringView text)
 {
-    return text.toLower().contains(loweredQuery);
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
+
+// The query is lower-cased once; each text is lower-cased as it is tried.
+struct Query {
+    QString lowered;
+    bool ascii;
+
+    bool foundIn(QStringView text) const
+    {
+        // Between ASCII texts, ignoring case is lower-casing, without a copy.
+        if (ascii && isAscii(text))
+            return text.contains(lowered, Qt::CaseInsensitive);
+        return text.toString().toLower().contains(lowered);
+    }
+};
 
 // Tried in the order a reader would look: the title, then where the window
 // is, then who it belongs to.
-bool matches(const SafariWindow& window, const std::optional<QString>& profile,
-             const QString& loweredQuery)
+bool matches(const SafariWindow& window, const std::optional<QString>& profile, const Query& query)
 {
-    if (contains(window.title, loweredQuery))
+    if (query.foundIn(window.title))
         return true;
-    if (const std::optional<QString> domain = window.domain();
-        domain && contains(*domain, loweredQuery))
+    if (const std::optional<QString> domain = window.domain(); domain && query.foundIn(*domain))
         return true;
-    if (window.tabURL && contains(window.tabURL->toString(QUrl::FullyEncoded), loweredQuery))
+    if (window.tabURL && query.foundIn(window.tabURL->toString(QUrl::FullyEncoded)))
         return true;
-    if (profile && contains(*profile, loweredQuery))
+    if (profile && query.foundIn(*profile))
         return true;
-    return loweredDisplayNames()[std::size_t(Browser::Case(window.browser))].contains(loweredQuery);
+    return loweredDisplayNames()[std::size_t(Browser::Case(window.browser))].contains(
+        query.lowered);
 }
 
 } // namespace
@@ -60,14 +74,17 @@ WindowFilterResult filterWindows(const QList<SafariWindow>& all,
     if (activeFilter && present[std::size_t(Browser::Case(*activeFilter))])
         result.activeFilter = activeFilter;
 
-    const std::optional<Browser> onlyApp = scope ? std::nullopt : result.activeFilter;
-    const QString query = searchQuery.toLower();
+    // A scoped showing has one app already and ignores the app filter.
+    const bool narrowed = !scope && result.activeFilter;
+    const Browser onlyApp = result.activeFilter.value_or(Browser::safari);
+    const QString lowered = searchQuery.toLower();
+    const Query query{lowered, isAscii(lowered)};
     std::array<QList<SafariWindow>, Browser::count> perApp;
     for (qsizetype i = 0; i < all.size(); ++i) {
         const SafariWindow& window = all[i];
-        if (onlyApp && window.browser != *onlyApp)
+        if (narrowed && window.browser != onlyApp)
             continue;
-        if (!query.isEmpty() && !matches(window, profiles[i], query))
+        if (!lowered.isEmpty() && !matches(window, profiles[i], query))
             continue;
         result.windows << window;
         perApp[std::size_t(Browser::Case(window.browser))] << window;

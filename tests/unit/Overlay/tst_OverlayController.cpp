@@ -254,6 +254,24 @@ private slots:
         QTRY_COMPARE(hueDegrees(o.controller.averageColors()["cg-101"]), 240);
     }
 
+    // Requests made while a capture run is under way fold into one more run.
+    void snapshotRefreshesDoNotPileUp()
+    {
+        SimScenarioBuilder builder = desktop();
+        Overlay o(withWindows(builder, Browser::textedit, 601, {"A", "B"}, 101).build(),
+                  {Browser::textedit});
+        o.controller.show(0, std::nullopt); // the first run starts
+        for (int showing = 0; showing < 2; ++showing) {
+            o.controller.hide();
+            o.controller.show(0, std::nullopt);
+            o.controller.finishBackgroundDiscovery(); // asks for another run
+        }
+        // The first run cannot have reported yet: no event was handled.
+        QTRY_COMPARE(o.sim.screenCapture.captureCount(), 2 * 2);
+        QTest::qWait(50);
+        QCOMPARE(o.sim.screenCapture.captureCount(), 2 * 2);
+    }
+
     void tintColour_data()
     {
         QTest::addColumn<QImage>("image");

@@ -45,20 +45,6 @@ bool inside(const QRectF& frame, const QRectF& bounds)
 class TestOverlayPanel : public QObject {
     Q_OBJECT
 private slots:
-    void panelStandsInForANonActivatingPanel()
-    {
-        Overlay o(textEdit({"A"}), {Browser::textedit});
-        o.controller.show(0, std::nullopt);
-        OverlayPanel* panel = o.controller.panel();
-        const Qt::WindowFlags flags = panel->windowFlags();
-        QVERIFY(flags.testFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                Qt::WindowDoesNotAcceptFocus));
-        QVERIFY(panel->testAttribute(Qt::WA_ShowWithoutActivating));
-        QVERIFY(panel->testAttribute(Qt::WA_TranslucentBackground));
-        QVERIFY(!panel->isActiveWindow());
-        QCOMPARE(panel->contentView(), o.controller.hostingView());
-    }
-
     // Three cards of one app: a strip 920 × 270.5, centred in the visible frame.
     void placedOnTheTargetScreen()
     {
