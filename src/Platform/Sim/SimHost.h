@@ -19,8 +19,7 @@ public:
 
     // Runs fn with the model locked. Never sleep or call back into the host
     // inside fn.
-    template <typename Fn>
-    auto read(Fn&& fn) const
+    template <typename Fn> auto read(Fn&& fn) const
     {
         std::lock_guard lock(m_mutex);
         return fn(std::as_const(m_model));
@@ -45,14 +44,13 @@ public:
     // Queues fn on the main thread.
     void postToMain(std::function<void()> fn);
 
-    // Control face: the focus listeners registered for the app.
-    int focusListenerCount(pid_t pid) const;
-
 signals:
     // Any change of the model (for the desktop view).
     void modelChanged();
 
 private:
+    friend class SimControl;
+    int focusListenerCount(pid_t pid) const;
     void assignTokens(SimModel& model);
     void notifyFocus(pid_t pid, quint64 windowToken);
 
