@@ -370,14 +370,11 @@ void SafariMetadataService::mergeAndEnrichAsync(const QList<SafariWindow>& axWin
                                                 const SafariWindowService& windowService,
                                                 QObject* context, MergeCompletion completion)
 {
+    // Taken here, on the context's thread, where the context lives and dies.
     const QPointer<QObject> receiver(context);
     m_scriptQueue.async(
-        [this, axWindows, browser, &windowService, receiver, completion = std::move(completion)] {
+        [this, axWindows, browser, windowService, receiver, completion = std::move(completion)] {
             const QList<SafariWindow> merged = mergeAndEnrich(axWindows, browser, windowService);
-            // Checked on the main thread, where the receiver lives and dies.
-            m_mainThread.post([receiver, completion, merged] {
-                if (receiver)
-                    completion(merged);
-            });
+            m_mainThread.post(receiver, [completion, merged] { completion(merged); });
         });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Sim/SimModel.h"
+#include "Services/MainThreadQueue.h"
 
 #include <QObject>
 
@@ -43,6 +44,8 @@ public:
 
     // Queues fn on the main thread.
     void postToMain(std::function<void()> fn);
+    // Runs fn on the main thread and waits for it (at once when called there).
+    void callOnMain(std::function<void()> fn);
 
 signals:
     // Any change of the model (for the desktop view).
@@ -65,4 +68,7 @@ private:
     mutable std::mutex m_listenerMutex;
     QHash<int, Listener> m_listeners;
     int m_nextListenerId = 1;
+
+    // Last: destroyed first, so that no queued notification outlives the rest.
+    MainThreadQueue m_mainThread;
 };

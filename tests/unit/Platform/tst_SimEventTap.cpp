@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/KeyCode.h"
 #include "Platform/Sim/SimKeyMapping.h"
 #include "Platform/Sim/SimPlatform.h"
