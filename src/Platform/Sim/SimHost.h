@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Sim/SimHostPrompts.h"
 #include "Platform/Sim/SimModel.h"
 
 #include <QObject>
@@ -19,8 +20,7 @@ public:
 
     // Runs fn with the model locked. Never sleep or call back into the host
     // inside fn.
-    template <typename Fn>
-    auto read(Fn&& fn) const
+    template <typename Fn> auto read(Fn&& fn) const
     {
         std::lock_guard lock(m_mutex);
         return fn(std::as_const(m_model));
@@ -47,6 +47,8 @@ public:
 
     // Control face: the focus listeners registered for the app.
     int focusListenerCount(pid_t pid) const;
+    // Control face: the host's own permission prompts and privacy panes.
+    SimHostPrompts& prompts() { return m_prompts; }
 
 signals:
     // Any change of the model (for the desktop view).
@@ -67,4 +69,6 @@ private:
     mutable std::mutex m_listenerMutex;
     QHash<int, Listener> m_listeners;
     int m_nextListenerId = 1;
+
+    SimHostPrompts m_prompts{*this};
 };
