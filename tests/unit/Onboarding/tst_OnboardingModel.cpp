@@ -7,8 +7,6 @@
 
 #include <functional>
 
-using namespace std::chrono_literals;
-
 using Scenario = std::function<SimModel()>;
 Q_DECLARE_METATYPE(Scenario)
 
@@ -165,35 +163,6 @@ private slots:
         const QList<QUrl> expected =
             opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened, QUrl::StrictMode)};
         QCOMPARE(f.sim.urlOpener.opened(), expected);
-    }
-
-    void pollingSeesChangesOnlyWhileRunning()
-    {
-        OnboardingFixture f(SimScenarioBuilder().trusted(false).screenRecording(false).build());
-        f.setTrusted(true);
-        QVERIFY(!f.model->accessibility()); // nothing read before polling starts
-
-        f.model->startPolling();
-        QVERIFY(f.model->accessibility()); // read at once, not at the first tick
-        QVERIFY(!f.model->screenRecording());
-        f.setScreenRecording(true);
-        QTRY_VERIFY_WITH_TIMEOUT(f.model->screenRecording(), 1000);
-
-        f.model->stopPolling();
-        QVERIFY(!f.model->isPolling());
-        f.setTrusted(false);
-        QTest::qWait(100); // five intervals
-        QVERIFY(f.model->accessibility());
-    }
-
-    void requestsReachTheHost()
-    {
-        OnboardingFixture f(SimScenarioBuilder().trusted(false).screenRecording(false).build());
-        f.model->requestAccessibility();
-        f.model->requestScreenRecording();
-        QCOMPARE(f.sim.accessibility.promptCount(), 1);
-        QCOMPARE(f.sim.windowServer.requestCount(), 1);
-        QVERIFY(!f.model->accessibility()); // the outcome waits for the next poll
     }
 };
 

@@ -426,37 +426,6 @@ private slots:
         QCOMPARE(config.endpoint, QUrl(endpoint));
         QCOMPARE(config.logFolder, QDir::homePath() + "/Library/Logs/DiagnosticReports");
         QCOMPARE(config.version, appVersion());
-        QCOMPARE(config.promptDelay, 1500ms);
-        QCOMPARE(config.uploadTimeout, 20000ms);
-        QVERIFY(config.system.contains(" (Build "));
-    }
-
-    void systemDescription_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("build");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("full") << "Debian GNU/Linux"
-                              << "12"
-                              << "6.1.0-18-amd64"
-                              << "Debian GNU/Linux Version 12 (Build 6.1.0-18-amd64)";
-        QTest::newRow("no version") << "Linux"
-                                    << ""
-                                    << "6.8.0"
-                                    << "Linux (Build 6.8.0)";
-        QTest::newRow("no build") << "Arch Linux"
-                                  << "rolling"
-                                  << ""
-                                  << "Arch Linux Version rolling";
-    }
-    void systemDescription()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, version);
-        QFETCH(QString, build);
-        QFETCH(QString, expected);
-        QCOMPARE(CrashReporter::systemDescription(name, version, build), expected);
     }
 };
 
