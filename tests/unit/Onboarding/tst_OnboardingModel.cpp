@@ -133,7 +133,7 @@ private slots:
 
         // Allowed in the host's settings meanwhile: only the next test sees it.
         f.sim.control.changeScripting(Browser(Browser::safari).bundleID(),
-                                          [](SimScripting& s) { s.automationDenied = false; });
+                                      [](SimScripting& s) { s.automationDenied = false; });
         f.model->refresh();
         QVERIFY(!f.model->automationOK());
         f.model->testAutomation();
