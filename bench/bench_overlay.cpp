@@ -196,9 +196,8 @@ void BM_Keystroke(benchmark::State& state, bool typed)
     controller.show(1, std::nullopt);
     controller.finishBackgroundDiscovery();
     // The capture run that follows the re-listing is over before measuring.
-    const int captures = fixture.sim.screenCapture.captureCount() + int(state.range(0));
-    if (!QTest::qWaitFor([&] { return fixture.sim.screenCapture.captureCount() >= captures; },
-                         60000))
+    const int captures = fixture.sim.control.captureCount() + int(state.range(0));
+    if (!QTest::qWaitFor([&] { return fixture.sim.control.captureCount() >= captures; }, 60000))
         qFatal("The capture run did not finish");
     QTest::qWait(100);
     PaintCounter counter;

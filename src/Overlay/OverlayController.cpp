@@ -10,7 +10,6 @@
 #include "Services/WindowFocusService.h"
 
 #include <QCoreApplication>
-#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QPropertyAnimation>
 #include <QScreen>
@@ -230,7 +229,7 @@ void OverlayController::startMetadataMerges()
             order.prepend(*first);
     }
     for (Browser app : std::as_const(order)) {
-        if (!AppFamily::isScriptedApp(app) ||
+        if (!app.isScriptedApp() ||
             m_environment.workspace.runningApplications(app.bundleID()).isEmpty())
             continue;
         m_metadataService.mergeAndEnrichAsync(m_byBrowser.value(app), app, m_windowService, this,
@@ -243,7 +242,7 @@ void OverlayController::startMetadataMerges()
 
 void OverlayController::integrate(const QList<SafariWindow>& merged, Browser browser)
 {
-    if (AppFamily::isDocumentApp(browser)) {
+    if (browser.isDocumentApp()) {
         m_byBrowser.insert(browser, merged);
     } else {
         QHash<QString, SafariWindow> byId;
@@ -285,7 +284,7 @@ void OverlayController::registerCachedSnapshots(const QList<SafariWindow>& windo
         // The documents of a document app share their window's number, so an
         // image from an earlier run could stand on a card it never showed.
         if (lookup == CachedLookup::missing &&
-            (AppFamily::isDocumentApp(window.browser) || m_snapshots.contains(id)))
+            (window.browser.isDocumentApp() || m_snapshots.contains(id)))
             continue;
         if (const std::optional<QImage> image = m_snapshotService.cachedImage(window.windowID))
             registerSnapshot(*image, id);
@@ -300,27 +299,24 @@ void OverlayController::refreshSnapshots()
     // way the requests fold into a single run after it, so that quick
     // showings and many merges never pile up runs, each holding a full set
     // of images, faster than they finish; the last lists are still captured.
-    if (m_snapshotRefresh) {
+    if (m_snapshotRefreshRunning) {
         m_snapshotRefreshPending = true;
         return;
     }
+    m_snapshotRefreshRunning = true;
     const QList<SafariWindow> windows = allWindowsOrdered();
-    using Watcher = QFutureWatcher<QHash<quint32, QImage>>;
-    auto* watcher = new Watcher(this);
-    m_snapshotRefresh = watcher;
-    connect(watcher, &Watcher::finished, this, [this, watcher, windows] {
-        watcher->deleteLater();
-        m_snapshotRefresh = nullptr;
-        const bool again = std::exchange(m_snapshotRefreshPending, false);
-        if (!m_isVisible)
-            return; // the next showing captures afresh
-        // The run's own table holds only this run's captures; the caches
-        // also hold what earlier runs found.
-        registerCachedSnapshots(windows, CachedLookup::every);
-        if (again)
-            refreshSnapshots();
-    });
-    watcher->setFuture(m_snapshotService.refreshSnapshots(windows));
+    // The run's own table holds only this run's captures; the caches also
+    // hold what earlier runs found.
+    m_mainThread.postResult(m_snapshotService.refreshSnapshots(windows), this,
+                            [this, windows](const QHash<quint32, QImage>&) {
+                                m_snapshotRefreshRunning = false;
+                                const bool again = std::exchange(m_snapshotRefreshPending, false);
+                                if (!m_isVisible)
+                                    return; // the next showing captures afresh
+                                registerCachedSnapshots(windows, CachedLookup::every);
+                                if (again)
+                                    refreshSnapshots();
+                            });
 }
 
 void OverlayController::registerSnapshot(const QImage& image, const QString& id)

@@ -197,10 +197,10 @@ private:
     bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
     QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel
-    QObject* m_snapshotRefresh = nullptr;  // the capture run under way, if any
+    bool m_snapshotRefreshRunning = false; // a capture run has not reported yet
     bool m_snapshotRefreshPending = false; // another was asked for meanwhile
 
-    MainThreadQueue m_mainThread; // hands the re-listings back
+    MainThreadQueue m_mainThread; // hands re-listings and capture runs back
     // The background re-listings, one after another so that a later one's
     // lists are never overwritten by an earlier one's. Last: destroying it
     // waits for the running one, which posts to the queue above.

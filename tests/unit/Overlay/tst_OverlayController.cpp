@@ -190,7 +190,7 @@ private slots:
         builder.launch(Browser::safari, 501).window("Inbox").windowNumber(101);
         Overlay o(builder.build(), {Browser::safari});
         // The second entry is matched to the same window-server record.
-        o.sim.appleScript.changeScripting(Browser(Browser::safari).bundleID(), [](SimScripting& s) {
+        o.sim.control.changeScripting(Browser(Browser::safari).bundleID(), [](SimScripting& s) {
             s.replyOverride = AEDescriptor::list({scriptEntry("1", "Inbox", "https://first/"),
                                                   scriptEntry("2", "Inbox", "https://second/")});
         });
@@ -267,9 +267,9 @@ private slots:
             o.controller.finishBackgroundDiscovery(); // asks for another run
         }
         // The first run cannot have reported yet: no event was handled.
-        QTRY_COMPARE(o.sim.screenCapture.captureCount(), 2 * 2);
+        QTRY_COMPARE(o.sim.control.captureCount(), 2 * 2);
         QTest::qWait(50);
-        QCOMPARE(o.sim.screenCapture.captureCount(), 2 * 2);
+        QCOMPARE(o.sim.control.captureCount(), 2 * 2);
     }
 
     void tintColour_data()

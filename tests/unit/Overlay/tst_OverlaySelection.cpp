@@ -1,3 +1,6 @@
+// CTest labels: threads
+// (Previews are off here, so the threads are the re-listing and its hand-off
+// to the main thread; tests that capture snapshots run on Qt's own futures.)
 #include "support/OverlayFixture.h"
 
 #include <QTest>
