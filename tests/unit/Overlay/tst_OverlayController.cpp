@@ -286,9 +286,6 @@ private slots:
         QTest::newRow("nearly white")
             << filled({40, 30}, QColor(250, 250, 245)) << 1.0 / 6 << 0.25 << 0.75;
         QTest::newRow("black") << filled({40, 30}, Qt::black) << 0.0 << 0.25 << 0.35;
-        QTest::newRow("red") << filled({3, 3}, Qt::red) << 0.0 << 0.8 << 0.75;
-        QTest::newRow("mid grey") << filled({1, 1}, QColor(128, 128, 128)) << 0.0 << 0.25
-                                  << 128 / 255.0;
         QTest::newRow("half-clear red darkens")
             << filled({8, 8}, QColor(255, 0, 0, 128)) << 0.0 << 0.8 << 128 / 255.0;
         QImage halves = filled({16384, 16}, Qt::black);

@@ -152,15 +152,6 @@ private slots:
         QCOMPARE(o.controller.userAdjusted(), adjusted);
     }
 
-    void filterOfAnAppWithoutWindowsIsDropped()
-    {
-        Selection o(twoApps({"P1"}, {"T1"}));
-        o.controller.setActiveFilter(Browser::safari);
-        o.controller.show(1, std::nullopt);
-        QVERIFY(!o.controller.activeFilter());
-        QCOMPARE(o.controller.windows().size(), 2);
-    }
-
     void typingAndDeleting()
     {
         Selection o(twoApps({"Receipt", "Digital art"}, {"Git notes", "Shopping"}));

@@ -197,13 +197,6 @@ private slots:
         QCOMPARE(::targetScreen(screens, main, pointer, preferred)->localizedName, chosen);
     }
 
-    void noScreens()
-    {
-        QVERIFY(!::targetScreen({}, std::nullopt, QPointF(), "active"));
-        const ScreenInfo main{QRectF(0, 0, 10, 10), QRectF(0, 0, 10, 10), "Main"};
-        QCOMPARE(::targetScreen({}, main, QPointF(), "primary")->localizedName, "Main");
-    }
-
     void coordinatesFlipAboutThePrimaryScreen()
     {
         // Qt's primary screen starts at x 1920 here, as with a primary on the right.
