@@ -21,6 +21,12 @@ void AppChipBar::setChips(const QList<Browser>& browsers, std::optional<Browser>
                           bool isTesselTheme, const ColorScheme& scheme, BrowserIconCache& icons,
                           double padding)
 {
+    const Shown shown{
+        browsers, activeFilter, isTesselTheme, scheme.accent.rgba(), scheme.primary.rgba(),
+        padding};
+    if (m_shown == shown)
+        return;
+    m_shown = shown;
     // The chip being clicked may be the one that asked for this rebuild: the
     // old chips go once their events are done.
     while (QLayoutItem* item = m_layout->takeAt(0)) {

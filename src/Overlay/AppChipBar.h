@@ -27,6 +27,17 @@ signals:
     void filterChosen(std::optional<Browser> filter);
 
 private:
+    struct Shown {
+        QList<Browser> browsers;
+        std::optional<Browser> activeFilter;
+        bool isTesselTheme;
+        QRgb accent;
+        QRgb primary;
+        double padding;
+        bool operator==(const Shown&) const = default;
+    };
+
     Qt::Orientation m_orientation;
+    std::optional<Shown> m_shown; // what the current chips were built for
     QBoxLayout* m_layout;
 };

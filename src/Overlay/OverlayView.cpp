@@ -43,6 +43,7 @@ QScrollArea* bareScrollArea(QWidget* content, QWidget* parent)
     area->setAttribute(Qt::WA_TranslucentBackground);
     area->viewport()->setAttribute(Qt::WA_TranslucentBackground);
     area->setWidget(content);
+    content->setAutoFillBackground(false); // setWidget() turned it on
     return area;
 }
 

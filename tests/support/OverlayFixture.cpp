@@ -2,7 +2,7 @@
 
 #include "Platform/Sim/SimScenario.h"
 
-#include <QSignalSpy>
+#include <QSet>
 #include <QTest>
 
 OverlayFixture::OverlayFixture(SimModel model)
@@ -55,10 +55,26 @@ SimModel OverlayFixture::manyWindows(int count)
 
 void OverlayFixture::showAndSettle(int step, std::optional<Browser> scope)
 {
-    QSignalSpy snapshotsArrived(&controller, &OverlayController::snapshotsChanged);
     controller.show(step, scope);
-    if (preferences.showWindowPreviews() &&
-        sim.host.read([](const SimModel& model) { return model.screenRecordingGranted; }))
-        snapshotsArrived.wait(5000);
+    const bool capturing =
+        preferences.showWindowPreviews() &&
+        sim.host.read([](const SimModel& model) { return model.screenRecordingGranted; });
+    // Every window the window server knows is captured once, for the first
+    // of the records that show it (documents of one app share a window).
+    QTest::qWaitFor(
+        [&] {
+            if (!capturing)
+                return true;
+            QSet<quint32> captured, listed;
+            for (const SafariWindow& window : controller.windows()) {
+                if (!window.windowID)
+                    continue;
+                listed.insert(*window.windowID);
+                if (controller.snapshots().contains(window.id()))
+                    captured.insert(*window.windowID);
+            }
+            return captured == listed;
+        },
+        5000);
     QCoreApplication::processEvents();
 }

@@ -59,9 +59,12 @@ QString describe(const QColor& color)
         .arg(color.alpha());
 }
 
-SimModel reducedMotion(SimModel model)
+// Immediate changes, and no captures where the test needs no snapshot
+// (writing their thumbnails is most of a showing's cost).
+SimModel reducedMotion(SimModel model, bool capture = false)
 {
     model.reduceMotion = true;
+    model.screenRecordingGranted = capture;
     return model;
 }
 
@@ -164,7 +167,7 @@ private slots:
         QVERIFY(fixture.controller.userAdjusted());
         for (const SafariWindow& window : fixture.controller.windows())
             QCOMPARE(window.browser, chosen);
-        QCoreApplication::processEvents(); // the old chips go
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the old chips go
         const QList<BrowserIconChip*> rebuilt = view->chipRow().findChildren<BrowserIconChip*>();
         QCOMPARE(rebuilt.size(), apps.size());
         QVERIFY(rebuilt[1]->isActive());
@@ -212,7 +215,6 @@ private slots:
         OverlayFixture fixture(reducedMotion(OverlayFixture::defaultScenario()));
         fixture.preferences.setShowWindowPreviews(false);
         fixture.preferences.setGlassTint(GlassTint::dynamic);
-        fixture.sim.host.modify([](SimModel& model) { model.screenRecordingGranted = false; });
         fixture.showAndSettle();
         auto view = standalone(fixture);
         const auto monogramColour = [&](int index) {
@@ -232,6 +234,10 @@ private slots:
     void previewsOffShowTheMonogram()
     {
         OverlayFixture fixture(reducedMotion(OverlayFixture::defaultScenario()));
+        fixture.sim.host.modify([](SimModel& model) { model.screenRecordingGranted = true; });
+        fixture.preferences.setAppearanceMode(AppearanceMode::light);
+        fixture.preferences.setSurfaceStyle(SurfaceStyle::solid);
+        fixture.preferences.setGlassTint(GlassTint::none);
         fixture.showAndSettle();
         QVERIFY(!fixture.controller.snapshots().isEmpty());
         auto view = standalone(fixture);
@@ -245,7 +251,10 @@ private slots:
         fixture.preferences.setShowWindowPreviews(false);
         QVERIFY(view->cards().content(index).image.isNull());
         const QRect card = view->cards().cardRect(index);
-        const QPoint tileCorner = view->cards().mapTo(view.get(), card.topLeft() + QPoint(22, 22));
+        // Low on the tile's left, clear of the pills and the letter.
+        const QPoint tileCorner = view->cards().mapTo(
+            view.get(),
+            card.topLeft() + QPoint(22, int(10 + fixture.preferences.cardWidth() * 0.625 - 12)));
         const QColor expected =
             TesselTile::color(WindowCardRules::monogramName(fixture.controller.windows()[index]));
         const QColor probe = at(grab(*view), tileCorner);
