@@ -17,6 +17,7 @@
 #include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -92,6 +93,7 @@ OverlayView::OverlayView(OverlayController& controller, PreferencesService& pref
     m_root->addWidget(m_railScroll);
 
     m_searchPill = new SearchPill(this);
+    m_cardScroll->viewport()->installEventFilter(this);
 
     m_tintAnimation.setDuration(tintDurationMs);
     m_tintAnimation.setEasingCurve(cubicBezier(0.42, 0, 0.58, 1));
@@ -301,6 +303,25 @@ void OverlayView::chooseFilter(std::optional<Browser> filter)
     m_controller.setUserAdjusted(true);
     m_controller.setActiveFilter(filter);
     m_controller.applyFilter(true, true);
+}
+
+bool OverlayView::eventFilter(QObject* watched, QEvent* event)
+{
+    // A mouse wheel turns the strip sideways, as a strip has nothing to
+    // scroll up and down.
+    if (event->type() == QEvent::Wheel && watched == m_cardScroll->viewport() &&
+        m_cards->arrangement().kind == OverlayRules::Arrangement::strip) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint delta =
+            wheel->pixelDelta().isNull() ? wheel->angleDelta() / 8 * 2 : wheel->pixelDelta();
+        if (std::abs(delta.y()) > std::abs(delta.x())) {
+            QScrollBar& bar = *m_cardScroll->horizontalScrollBar();
+            m_scrollAnimation.stop();
+            bar.setValue(bar.value() - delta.y());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void OverlayView::paintEvent(QPaintEvent*)

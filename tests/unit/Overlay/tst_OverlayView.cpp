@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -305,6 +306,36 @@ private slots:
         QVERIFY(pressCard.isAccepted());
     }
 
+    // The chips' looks per state and theme; an app without an icon shows a
+    // dot in its badge colour inside the same 32-point chip.
+    void chipLooks()
+    {
+        const ColorScheme light = ColorScheme::light();
+        const AllChip::Style brandActive = AllChip::style(true, true, light);
+        QCOMPARE(brandActive.text, QColor(Qt::white));
+        QCOMPARE(brandActive.fill, TesselBrand::forest());
+        QCOMPARE(AllChip::style(false, true, light).text, TesselBrand::ink());
+        QCOMPARE(AllChip::style(true, false, light).fill.rgb(), light.accent.rgb());
+        const BrowserIconChip::Style brandChip = BrowserIconChip::style(true, true, light);
+        QCOMPARE(brandChip.fill, TesselBrand::hoverFill());
+        QCOMPARE(brandChip.border, TesselBrand::forest());
+        QCOMPARE(BrowserIconChip::style(false, false, light).opacity, 0.55);
+
+        const auto centre = [](BrowserIconChip& chip) { return at(grab(chip), QPointF(16, 16)); };
+        QImage icon(48, 48, QImage::Format_ARGB32_Premultiplied);
+        icon.fill(QColor(10, 200, 10));
+        BrowserIconChip withIcon(Browser::chrome, icon, true, false, light);
+        QCOMPARE(centre(withIcon).rgb(), QColor(10, 200, 10).rgb());
+        BrowserIconChip withoutIcon(Browser::chrome, QImage(), true, false, light);
+        QCOMPARE(withoutIcon.size(), QSize(32, 32));
+        QCOMPARE(centre(withoutIcon).rgb(), Browser(Browser::chrome).badgeColor().rgb());
+        // The dot is 16 points across: 7 points out is still inside, 9 is not.
+        QCOMPARE(at(grab(withoutIcon), QPointF(16 + 7, 16)).rgb(),
+                 Browser(Browser::chrome).badgeColor().rgb());
+        QVERIFY(at(grab(withoutIcon), QPointF(16 + 9, 16)).rgb() !=
+                Browser(Browser::chrome).badgeColor().rgb());
+    }
+
     // Two listed windows with one id highlight together.
     void sameIdHighlightsTogether()
     {
@@ -366,6 +397,11 @@ private slots:
         // Hover never scrolls.
         fixture.controller.hoverCard(0);
         QCOMPARE(area.horizontalScrollBar()->value(), scrolled);
+        // A mouse wheel turns the strip back.
+        QWheelEvent wheel(QPointF(10, 10), area.viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(area.viewport(), &wheel);
+        QVERIFY(area.horizontalScrollBar()->value() < scrolled);
     }
 
     // A thousand windows in a grid: only what the viewport shows is drawn.

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <cmath>
+
 namespace {
 
 constexpr double margin = 20; // points of empty canvas around the card
@@ -228,7 +230,9 @@ private slots:
         WindowCardContent content;
         content.window = sampleWindow();
         WindowCard card(content, ColorScheme::light());
-        QCOMPARE(card.size(), WindowCard::cardSize(260).toSize() + QSize(0, 1));
+        const QSizeF size = WindowCard::cardSize(260);
+        QCOMPARE(card.size(), QSize(int(std::ceil(size.width())), int(std::ceil(size.height()))));
+        QCOMPARE(card.width(), 280);
         int clicks = 0;
         connect(&card, &WindowCard::clicked, this, [&] { ++clicks; });
         QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(3, 3)); // in the padding
