@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Models/Browser.h"
 #include "Overlay/OverlayController.h"
-#include "Platform/Platform.h"
 #include "Platform/Sim/SimPlatform.h"
+#include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/PreferencesService.h"
 #include "Services/RecentWindowTracker.h"
 #include "Services/SafariMetadataService.h"
@@ -14,13 +13,27 @@
 
 #include <QTemporaryDir>
 
-#include <memory>
+#include <functional>
+#include <optional>
 
-// A switcher over the simulated desktop: every service the overlay
-// controller needs, built on one scenario, with a private thumbnail folder.
-class OverlayFixture {
-public:
-    explicit OverlayFixture(SimModel model = defaultScenario());
+// The overlay controller and every service it is given, over a simulated
+// desktop, for the overlay's tests and benchmarks.
+struct OverlayFixture {
+    static const QRectF screenFrame;
+    static const QRectF visibleFrame;
+    static const QPointF pointerAside; // on the screen, never on the panel
+
+    // A desktop with one screen and the pointer aside; the apps come from
+    // the caller.
+    static SimScenarioBuilder desktop();
+    // Launches the app with one window per title, numbered from `firstNumber`.
+    static SimScenarioBuilder& withWindows(SimScenarioBuilder& builder, Browser app, pid_t pid,
+                                           const QStringList& titles, quint32 firstNumber);
+    static SimWindow window(const QString& title, quint32 number);
+
+    OverlayFixture(const SimModel& model, const QList<Browser>& enabled);
+    // Every installed app of the roster enabled.
+    explicit OverlayFixture(const SimModel& model);
     ~OverlayFixture();
 
     // The scenario compiled into the program.
@@ -28,16 +41,25 @@ public:
     // One running Chrome with the given number of windows and nothing else.
     static SimModel manyWindows(int count);
 
-    // Shows the switcher as the shortcut does and waits until the snapshots
-    // of its windows have arrived (when previews are on and capture allowed).
+    // Shows the switcher as the shortcut does and waits until every window
+    // the window server knows has its snapshot (when capture is allowed).
     void showAndSettle(int step = 1, std::optional<Browser> scope = std::nullopt);
 
+    QStringList titles() const;
+    QString selectedTitle() const;
+    // Waits until the merges submitted so far have completed.
+    bool waitForMerges();
+    // What the shortcut's typing callback does.
+    void type(const QString& text);
+    void changeModel(const std::function<void(SimModel&)>& change) { sim.host.modify(change); }
+    QString mainWindowTitle(pid_t pid) const;
+
     SimPlatform sim;
-    Platform platform;
-    QTemporaryDir thumbnails;
+    Platform platform = sim.platform();
     ScriptGuard guard;
-    SafariWindowService windows;
+    SafariWindowService windowService;
     SafariMetadataService metadata;
+    QTemporaryDir thumbnails;
     SnapshotService snapshots;
     WindowFocusService focus;
     PreferencesService preferences;
