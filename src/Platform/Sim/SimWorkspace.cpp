@@ -2,6 +2,7 @@
 
 #include "Platform/Sim/SimHost.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -46,7 +47,9 @@ QImage SimWorkspace::iconForFile(const QString& path) const
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(4, 4, 56, 56), 13, 13);
     const QString initial = app ? app->name.left(1).toUpper() : QString();
-    if (!initial.isEmpty()) {
+    // Lettering needs the fonts of a GUI application; a command-line one
+    // tells the apps apart by colour alone.
+    if (!initial.isEmpty() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QFont font(QStringLiteral("Inter"));
         font.setPixelSize(34);
         font.setWeight(QFont::Bold);
