@@ -90,7 +90,7 @@ void OverlayFixture::showAndSettle(int step, std::optional<Browser> scope)
         sim.host.read([](const SimModel& model) { return model.screenRecordingGranted; });
     // Every window the window server knows is captured once, for the first
     // of the records that show it (documents of one app share a window).
-    QTest::qWaitFor(
+    const bool settled = QTest::qWaitFor(
         [&] {
             if (!capturing)
                 return true;
@@ -105,6 +105,8 @@ void OverlayFixture::showAndSettle(int step, std::optional<Browser> scope)
             return captured == listed;
         },
         5000);
+    if (!settled)
+        qWarning("OverlayFixture: not every window's snapshot arrived");
     QCoreApplication::processEvents();
 }
 
