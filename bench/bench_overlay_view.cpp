@@ -107,6 +107,21 @@ void BM_WarmShowingFirstPaint(benchmark::State& state)
     state.counters["panel_width"] = size.width();
 }
 
+// The view's share of a showing: building a new view over the published
+// state of 50 windows and painting it whole.
+void BM_ViewBuildAndPaint(benchmark::State& state)
+{
+    OverlayFixture fixture(quiet(OverlayFixture::manyWindows(50), false));
+    fixture.showAndSettle();
+    const QSize size = fixture.controller.hostingView()->size();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        OverlayView view(fixture.controller, fixture.preferences);
+        view.resize(size);
+        view.render(&image);
+    }
+}
+
 void BM_BareWindowFloor(benchmark::State& state)
 {
     OverlayFixture fixture(quiet(OverlayFixture::manyWindows(50), false));
@@ -131,6 +146,7 @@ void BM_BareWindowFloor(benchmark::State& state)
 
 BENCHMARK(BM_ShowingResidentMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_RepaintAfterSelectionChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ViewBuildAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareWindowFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WarmShowingFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 

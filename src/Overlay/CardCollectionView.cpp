@@ -40,6 +40,10 @@ void CardCollectionView::setCardStyle(const CardStyle& style)
 void CardCollectionView::setCards(const QList<SafariWindow>& windows,
                                   const QHash<QString, QImage>& snapshots)
 {
+    // Every published change resynchronises the view; the lists themselves
+    // change far less often.
+    if (m_windows.isSharedWith(windows) && m_snapshots.isSharedWith(snapshots))
+        return;
     m_windows = windows;
     m_snapshots = snapshots;
     m_cardIndex.resize(m_windows.size());
