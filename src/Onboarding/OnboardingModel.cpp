@@ -107,5 +107,3 @@ void OnboardingModel::setScreenRecording(bool value)
     m_screenRecording = value;
     emit screenRecordingChanged();
 }
-
-#include "moc_OnboardingModel.cpp"

@@ -390,5 +390,3 @@ void OnboardingView::mousePressEvent(QMouseEvent* event)
         windowHandle()->startSystemMove();
     QWidget::mousePressEvent(event);
 }
-
-#include "moc_OnboardingView.cpp"

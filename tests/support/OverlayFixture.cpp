@@ -1,5 +1,8 @@
 #include "OverlayFixture.h"
 
+#include "Platform/Sim/SimScenario.h"
+
+#include <QSet>
 #include <QTest>
 
 const QRectF OverlayFixture::screenFrame(0, 0, 1440, 900);
@@ -42,6 +45,69 @@ OverlayFixture::OverlayFixture(const SimModel& model, const QList<Browser>& enab
                  OverlayEnvironment{sim.screens, sim.workspace, icons})
 {
     preferences.setEnabledBrowsers({enabled.cbegin(), enabled.cend()});
+}
+
+namespace {
+
+QList<Browser> installedIn(const SimModel& model)
+{
+    QList<Browser> result;
+    for (const SimApp& app : model.installedApps) {
+        if (const std::optional<Browser> browser = Browser::from(app.bundleID))
+            result << *browser;
+    }
+    return result;
+}
+
+} // namespace
+
+OverlayFixture::OverlayFixture(const SimModel& model) : OverlayFixture(model, installedIn(model)) {}
+
+OverlayFixture::~OverlayFixture()
+{
+    controller.hide();
+}
+
+SimModel OverlayFixture::defaultScenario()
+{
+    return std::get<SimModel>(SimScenario::load(SimScenario::defaultPath()));
+}
+
+SimModel OverlayFixture::manyWindows(int count)
+{
+    SimScenarioBuilder builder = desktop();
+    builder.install(Browser::chrome).launch(Browser::chrome, 612);
+    for (int i = 0; i < count; ++i)
+        builder.window(QStringLiteral("Window %1").arg(i)).windowNumber(quint32(1000 + i));
+    return builder.build();
+}
+
+void OverlayFixture::showAndSettle(int step, std::optional<Browser> scope)
+{
+    controller.show(step, scope);
+    const bool capturing =
+        preferences.showWindowPreviews() &&
+        sim.host.read([](const SimModel& model) { return model.screenRecordingGranted; });
+    // Every window the window server knows is captured once, for the first
+    // of the records that show it (documents of one app share a window).
+    const bool settled = QTest::qWaitFor(
+        [&] {
+            if (!capturing)
+                return true;
+            QSet<quint32> captured, listed;
+            for (const SafariWindow& window : controller.windows()) {
+                if (!window.windowID)
+                    continue;
+                listed.insert(*window.windowID);
+                if (controller.snapshots().contains(window.id()))
+                    captured.insert(*window.windowID);
+            }
+            return captured == listed;
+        },
+        5000);
+    if (!settled)
+        qWarning("OverlayFixture: not every window's snapshot arrived");
+    QCoreApplication::processEvents();
 }
 
 QStringList OverlayFixture::titles() const

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <optional>
 
 // The overlay controller and every service it is given, over a simulated
 // desktop, for the overlay's tests and benchmarks.
@@ -31,6 +32,18 @@ struct OverlayFixture {
     static SimWindow window(const QString& title, quint32 number);
 
     OverlayFixture(const SimModel& model, const QList<Browser>& enabled);
+    // Every installed app of the roster enabled.
+    explicit OverlayFixture(const SimModel& model);
+    ~OverlayFixture();
+
+    // The scenario compiled into the program.
+    static SimModel defaultScenario();
+    // One running Chrome with the given number of windows and nothing else.
+    static SimModel manyWindows(int count);
+
+    // Shows the switcher as the shortcut does and waits until every window
+    // the window server knows has its snapshot (when capture is allowed).
+    void showAndSettle(int step = 1, std::optional<Browser> scope = std::nullopt);
 
     QStringList titles() const;
     QString selectedTitle() const;
