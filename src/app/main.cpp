@@ -80,6 +80,7 @@ int normalStart(QApplication& app)
     AppDelegate delegate(
         AppEnvironment{platform, alerts, hasTray ? static_cast<StatusBar&>(tray) : desktopStatusBar,
                        monitors, StandardOutput::printLine, [] { QCoreApplication::quit(); }});
+    desktop.resize(desktop.sizeHint());
     desktop.show();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     return app.exec();

@@ -19,8 +19,6 @@ QList<QRectF> screensTopLeft(const SimModel& model)
     return result;
 }
 
-namespace {
-
 QRectF desktopBounds(const SimModel& model)
 {
     QRectF bounds;
@@ -39,8 +37,6 @@ QRectF desktopBounds(const SimModel& model)
         bounds = QRectF(0, 0, 1440, 900);
     return bounds;
 }
-
-} // namespace
 
 Mapping::Mapping(const SimModel& model, const QRectF& area) : m_bounds(desktopBounds(model))
 {

@@ -17,6 +17,10 @@ namespace SimDesktopLayout {
 // the primary screen's top-left corner at (0, 0)).
 QList<QRectF> screensTopLeft(const SimModel& model);
 
+// The extent of the model's desktop: its screens, or its windows when it has
+// no screen, or one ordinary screen when it has neither.
+QRectF desktopBounds(const SimModel& model);
+
 // Fits the model's desktop (its screens, or its windows when it has none)
 // into the area, centred and scaled alike both ways.
 class Mapping {

@@ -74,8 +74,13 @@ QSize SimDesktopWindow::sizeHint() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize available = screen ? screen->availableSize() : QSize(1280, 800);
-    return QSize(std::min(1280, available.width() * 9 / 10),
-                 std::min(800, available.height() * 9 / 10));
+    // As wide as the room allows, as tall as the simulated screens need.
+    const QSizeF desktop = SimDesktopLayout::desktopBounds(m_host.snapshot()).size();
+    const double chrome = menuBarHeight + dockHeight + 24;
+    const double width = std::min(1440.0, available.width() * 0.9);
+    const double height = std::min(available.height() * 0.9,
+                                    (width - 24) * desktop.height() / desktop.width() + chrome);
+    return QSize(int(width), int(std::max(height, 400.0)));
 }
 
 void SimDesktopWindow::modelChanged()
@@ -91,11 +96,18 @@ void SimDesktopWindow::modelChanged()
     update();
 }
 
+SimDesktopLayout::Mapping SimDesktopWindow::desktopMapping(const SimModel& model) const
+{
+    // Between the menu bar and the strip of minimized windows, with room
+    // below the screens for their names.
+    const QRectF area(0, menuBarHeight, width(), height() - menuBarHeight - dockHeight);
+    return SimDesktopLayout::Mapping(model, area.adjusted(12, 12, -12, -28));
+}
+
 QList<SimDesktopWindow::Item> SimDesktopWindow::layoutItems(const SimModel& model) const
 {
     QList<Item> items;
-    const QRectF area(0, menuBarHeight, width(), height() - menuBarHeight - dockHeight);
-    const SimDesktopLayout::Mapping mapping(model, area.adjusted(12, 12, -12, -12));
+    const SimDesktopLayout::Mapping mapping = desktopMapping(model);
     // Back to front: apps in stacking order, each app's windows from its back.
     for (pid_t pid : m_stacking) {
         const SimInstance* instance = model.instance(pid);
@@ -141,8 +153,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), background);
 
     // The screens, faintly, so that windows on the second screen read as such.
-    const QRectF area(0, menuBarHeight, width(), height() - menuBarHeight - dockHeight);
-    const SimDesktopLayout::Mapping mapping(model, area.adjusted(12, 12, -12, -12));
+    const SimDesktopLayout::Mapping mapping = desktopMapping(model);
     const QList<QRectF> screens = SimDesktopLayout::screensTopLeft(model);
     for (int i = 0; i < screens.size(); ++i) {
         const QRectF drawn = mapping.map(screens[i]);
@@ -151,8 +162,8 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(drawn, 6, 6);
         painter.setFont(uiFont(11));
         painter.setPen(QColor(255, 255, 255, 150));
-        painter.drawText(drawn.adjusted(8, 0, -8, -6), Qt::AlignLeft | Qt::AlignBottom,
-                         model.screens[i].name);
+        painter.drawText(QRectF(drawn.x(), drawn.bottom() + 2, drawn.width(), 16),
+                         Qt::AlignHCenter | Qt::AlignTop, model.screens[i].name);
     }
 
     const QList<Item> items = layoutItems(model);

@@ -58,6 +58,7 @@ protected:
 
 private:
     struct Item;
+    SimDesktopLayout::Mapping desktopMapping(const SimModel& model) const;
     QList<Item> layoutItems(const SimModel& model) const;
     QRectF statusItemRect(int index) const;
     void placeStatusItems();
