@@ -83,9 +83,9 @@ void StatusMenu::buildMenu()
             &StatusMenu::logSafariWindows);
     connect(debug->addAction(QStringLiteral("Save Snapshots to Folder")), &QAction::triggered, this,
             &StatusMenu::saveSnapshots);
-    m_focusSubmenu = new QMenu(QStringLiteral("Focus Safari Window"), menu);
-    QAction* focus = debug->addMenu(m_focusSubmenu);
-    focus->setText(QStringLiteral("Focus Window"));
+    // A Qt submenu's title is the text of its item in the parent menu.
+    m_focusSubmenu = new QMenu(QStringLiteral("Focus Window"), menu);
+    debug->addMenu(m_focusSubmenu);
     connect(m_focusSubmenu, &QMenu::aboutToShow, this, &StatusMenu::menuNeedsUpdate);
 
     menu->addSeparator();
