@@ -166,7 +166,7 @@ class TestDesktop : public QObject {
     }
 
     // The switcher's panel while it is shown.
-    std::optional<QString> switcher(int timeout = 5000)
+    std::optional<QString> switcher(int timeout = 10000)
     {
         return waitForWindow(QStringLiteral("Tessel Nav Switcher"), timeout);
     }
@@ -219,7 +219,8 @@ private slots:
         // The desktop has drawn once its menu bar is no longer the root's black.
         const Geometry screen = geometry(desktop);
         QImage before;
-        QTRY_VERIFY((before = screenshot()).pixel(screen.x + 5, screen.y + 5) != qRgb(0, 0, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (before = screenshot()).pixel(screen.x + 5, screen.y + 5) != qRgb(0, 0, 0), 10000);
 
         xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
         key({QStringLiteral("Tab"), QStringLiteral("Tab")});
