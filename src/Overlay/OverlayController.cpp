@@ -246,8 +246,11 @@ void OverlayController::integrate(const QList<SafariWindow>& merged, Browser bro
         m_byBrowser.insert(browser, merged);
     } else {
         QHash<QString, SafariWindow> byId;
-        for (const SafariWindow& window : merged)
-            byId.insert(window.id(), window); // keeps the first of each id
+        for (const SafariWindow& window : merged) {
+            const QString id = window.id();
+            if (!byId.contains(id)) // the first of two with one id wins
+                byId.insert(id, window);
+        }
         QList<SafariWindow> cached = m_byBrowser.value(browser);
         QSet<QString> cachedIds;
         for (SafariWindow& window : cached) {

@@ -85,7 +85,7 @@ Size panelSize(const PanelLayoutInput& in)
     // Compared before truncating: a NaN or a huge quotient must not reach the
     // conversion to an integer.
     const int columns = !(fitting >= 1) ? 1 : int(std::min(double(n), std::trunc(fitting)));
-    const int rows = (n + columns - 1) / columns;
+    const int rows = (n - 1) / columns + 1; // rounded up, without overflowing
     return {2 * p + columns * cellWidth + s * (columns - 1),
             std::min(VF.height() * 0.85, filterBar + 2 * p + rows * cellHeight + s * (rows - 1)),
             columns};
