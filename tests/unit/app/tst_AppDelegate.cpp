@@ -16,6 +16,7 @@
 #include "app/AppDelegate.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QStandardPaths>
 #include <QTest>
@@ -273,6 +274,45 @@ private slots:
         QVERIFY(!overlay.activatedViaHotkey());
         QCOMPARE(overlay.selectedIndex(), 0);
         QVERIFY(h.alerts.shown().isEmpty());
+    }
+
+    // A desktop where every app hangs, and one with 500 windows: the
+    // switcher still opens within the listing's bounds.
+    void hostileDesktops_data()
+    {
+        QTest::addColumn<int>("hungApps");
+        QTest::addColumn<int>("windows");
+        QTest::newRow("every app hung") << 3 << 0;
+        QTest::newRow("500 windows") << 0 << 500;
+    }
+
+    void hostileDesktops()
+    {
+        QFETCH(int, hungApps);
+        QFETCH(int, windows);
+        SimScenarioBuilder b;
+        b.screen(QRectF(0, 0, 1512, 982), QRectF(0, 0, 1512, 957), QStringLiteral("Built-in"));
+        const QList<Browser> apps{Browser::safari, Browser::firefox, Browser::vscode};
+        for (int i = 0; i < apps.size(); ++i) {
+            b.install(apps[i]).launch(apps[i], 500 + i);
+            b.window(QStringLiteral("Window"));
+            b.accessibilityHung(i < hungApps);
+        }
+        for (int i = 0; i < windows; ++i)
+            b.window(QStringLiteral("Window %1").arg(i), QRectF(i % 40, i % 30, 400, 300))
+                .windowNumber(quint32(1000 + i));
+        Harness h(b.build());
+        // Capturing 500 window images is the snapshot service's own cost.
+        h.delegate->preferences().setShowWindowPreviews(false);
+        QElapsedTimer timer;
+        timer.start();
+        h.delegate->showSwitcher();
+        // Each hung app costs one messaging time-out of 0.3 s.
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(h.delegate->overlayController().isVisible());
+        QCOMPARE(h.delegate->overlayController().windows().size(),
+                 hungApps == apps.size() ? 0 : qsizetype(apps.size() + windows));
+        h.delegate->overlayController().hide();
     }
 
     void showSwitcherWithoutAccessibility()
