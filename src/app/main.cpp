@@ -5,6 +5,7 @@
 #include "Platform/Sim/SimScenario.h"
 #include "Services/PermissionsService.h"
 #include "Services/PreferencesService.h"
+#include "app/RenderModes.h"
 
 #include <QGuiApplication>
 
@@ -12,6 +13,9 @@
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> status = RenderModes::runIfRequested(argc, argv))
+        return *status;
+
     QGuiApplication app(argc, argv);
 
     // The other apps and their windows come from the simulated host; a
