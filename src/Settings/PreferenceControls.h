@@ -117,7 +117,7 @@ SegmentedControl* segmentedPicker(const Choices<E>& choices, PreferencesService&
 
 // A horizontal slider over minimum to maximum in the given number of equal
 // steps. Moving it writes each step's value; a stored value between steps
-// is shown at the nearest step and stays as stored until the slider moves.
+// is shown at the step below it and stays as stored until the slider moves.
 template <typename Setter, typename Signal>
 QSlider* slider(PreferencesService& preferences, Getter<double> get, Setter set, Signal changed,
                 double minimum, double maximum, int steps)
@@ -127,8 +127,10 @@ QSlider* slider(PreferencesService& preferences, Getter<double> get, Setter set,
     control->setPageStep(std::max(1, steps / 10));
     follow(preferences, changed, control, [=, &preferences] {
         const double position = ((preferences.*get)() - minimum) / (maximum - minimum) * steps;
+        // Rounded down, so that a step away from a value between steps lands
+        // on the next whole step in that direction (16.5 then 17, not 18).
         control->setValue(std::isfinite(position)
-                              ? int(std::lround(std::clamp(position, 0.0, double(steps))))
+                              ? int(std::floor(std::clamp(position, 0.0, double(steps)) + 1e-6))
                               : 0);
     });
     QObject::connect(control, &QSlider::valueChanged, &preferences, [=, &preferences](int step) {
