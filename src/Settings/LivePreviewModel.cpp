@@ -3,7 +3,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <cmath>
 
 namespace LivePreviewModel {
 
@@ -78,20 +77,6 @@ Geometry geometry(const Settings& settings, int appCount)
     return g;
 }
 
-Scheme scheme(AppearanceMode mode, bool systemIsDark)
-{
-    switch (mode) {
-    case AppearanceMode::system:
-        return systemIsDark ? Scheme::dark : Scheme::light;
-    case AppearanceMode::dark:
-        return Scheme::dark;
-    case AppearanceMode::light:
-    case AppearanceMode::tessel:
-        return Scheme::light;
-    }
-    return Scheme::light;
-}
-
 std::optional<QColor> tintColor(AppearanceMode mode, GlassTint tint)
 {
     if (mode == AppearanceMode::tessel)
@@ -104,14 +89,6 @@ std::optional<QColor> tintColor(AppearanceMode mode, GlassTint tint)
 QColor dynamicTintSample()
 {
     return QColor::fromRgbF(0.36f, 0.44f, 0.62f);
-}
-
-double tintStrength(double tintOpacity)
-{
-    // Written so that NaN fails the comparison and counts as 0.
-    if (!(tintOpacity >= 0))
-        return 0;
-    return std::min(tintOpacity, 1.0) * 0.65;
 }
 
 } // namespace LivePreviewModel

@@ -56,17 +56,10 @@ struct Geometry {
 
 Geometry geometry(const Settings& settings, int appCount);
 
-enum class Scheme { light, dark };
-// The colour scheme the miniature draws in, whatever the window's own look.
-Scheme scheme(AppearanceMode mode, bool systemIsDark);
-
 // The glass tint layer of the miniature: its colour at full strength, none
 // when there is no tint (also in the brand theme, which has no tint).
 std::optional<QColor> tintColor(AppearanceMode mode, GlassTint tint);
 // The colour the dynamic tint stands in with: the miniature has no snapshots.
 QColor dynamicTintSample();
-// The opacity of the tint layer: the setting limited to at most 1, × 0.65;
-// a negative or non-numeric setting counts as 0.
-double tintStrength(double tintOpacity);
 
 } // namespace LivePreviewModel

@@ -2,14 +2,15 @@
 
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
+#include "Overlay/OverlayRules.h"
+#include "Overlay/VisualEffectBackground.h"
+#include "Overlay/WindowCard.h"
 #include "Services/PreferencesService.h"
 
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPalette>
 
 #include <cmath>
 
@@ -19,13 +20,6 @@ constexpr double chipSpacing = 10;
 constexpr double iconSide = 24;
 constexpr double fallbackDotSide = 18;
 constexpr double markOpacity = 0.55;
-
-// The desktop's own look, for the "system" theme: dark when its window
-// colour is dark.
-bool systemIsDark()
-{
-    return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
-}
 
 } // namespace
 
@@ -52,9 +46,9 @@ PreviewMiniature::PreviewMiniature(PreferencesService& preferences, BrowserIconC
 
 PreviewMiniature::~PreviewMiniature() = default;
 
-LivePreviewModel::Scheme PreviewMiniature::scheme() const
+ColorScheme PreviewMiniature::scheme() const
 {
-    return LivePreviewModel::scheme(m_preferences.appearanceMode(), systemIsDark());
+    return ColorScheme::forAppearance(m_preferences.appearanceMode());
 }
 
 void PreviewMiniature::rebuild()
@@ -115,20 +109,48 @@ void PreviewMiniature::mouseMoveEvent(QMouseEvent* event)
     }
 }
 
-void PreviewMiniature::paintSurface(QPainter& painter, const QRectF& panel) const
+void PreviewMiniature::paintSurface(QPainter& painter, const QPainterPath& shape,
+                                    const ColorScheme& scheme) const
 {
     const AppearanceMode mode = m_preferences.appearanceMode();
     if (mode == AppearanceMode::tessel) {
-        painter.fillRect(panel, TesselBrand::cream());
+        painter.fillPath(shape, TesselBrand::cream());
         return;
     }
-    const bool dark = scheme() == LivePreviewModel::Scheme::dark;
-    painter.fillRect(panel, dark ? QColor(0x2b, 0x2b, 0x2d) : QColor(0xec, 0xec, 0xec));
+    switch (m_preferences.surfaceStyle()) {
+    case SurfaceStyle::frosted:
+        VisualEffectBackground::paint(painter, shape, VisualEffectMaterial::popover, scheme);
+        break;
+    case SurfaceStyle::nativeHUD:
+        VisualEffectBackground::paint(painter, shape, VisualEffectMaterial::hudWindow, scheme);
+        break;
+    case SurfaceStyle::solid:
+        painter.fillPath(shape, scheme.windowBackground);
+        break;
+    }
     if (const std::optional<QColor> tint =
             LivePreviewModel::tintColor(mode, m_preferences.glassTint())) {
         QColor layer = *tint;
-        layer.setAlphaF(float(LivePreviewModel::tintStrength(m_preferences.tintOpacity())));
-        painter.fillRect(panel, layer);
+        layer.setAlphaF(float(OverlayRules::tintStrength(m_preferences.tintOpacity())));
+        painter.fillPath(shape, layer);
+    }
+}
+
+void PreviewMiniature::paintCards(QPainter& painter, const ColorScheme& scheme) const
+{
+    WindowCardContent content;
+    content.thumbWidth = m_preferences.cardWidth();
+    content.showProfileBadge = false;
+    content.showBrowserBadge = m_browsers.size() > 1;
+    content.isTesselTheme = m_preferences.appearanceMode() == AppearanceMode::tessel;
+    content.profileColor = Qt::transparent;
+    for (int i = 0; i < m_windows.size(); ++i) {
+        content.window = m_windows.at(i);
+        content.isSelected = i == m_hover;
+        painter.save();
+        painter.translate(unscaledCardRect(i).topLeft());
+        WindowCard::paint(painter, content, scheme);
+        painter.restore();
     }
 }
 
@@ -174,26 +196,28 @@ void PreviewMiniature::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                            QPainter::SmoothPixmapTransform);
+    // Laid out unscaled, W by H, and drawn at the scale.
     painter.scale(m_geometry.scale, m_geometry.scale);
     const QRectF panel(0, 0, m_geometry.width, m_geometry.height);
     const double radius = m_preferences.cornerRadius();
     QPainterPath shape;
     shape.addRoundedRect(panel, radius, radius);
+    const ColorScheme colors = scheme();
 
     painter.save();
     painter.setClipPath(shape);
-    paintSurface(painter, panel);
+    paintSurface(painter, shape, colors);
     if (m_geometry.showsChips())
         paintChipRow(painter);
+    paintCards(painter, colors);
     painter.restore();
 
-    const bool dark = scheme() == LivePreviewModel::Scheme::dark;
-    QColor border = dark ? QColor(Qt::white) : QColor(Qt::black);
-    border.setAlphaF(0.1f);
-    // Stroked on the inside: the 1-point line lies within the panel's edge.
+    // A one-point border inside the edge, in the scheme's primary colour.
     QPainterPath inner;
-    inner.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), std::max(0.0, radius - 0.5),
-                         std::max(0.0, radius - 0.5));
+    const double innerRadius = std::max(0.0, radius - 0.5);
+    inner.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), innerRadius, innerRadius);
+    QColor border = colors.primary;
+    border.setAlphaF(0.1f);
     painter.setPen(QPen(border, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(inner);

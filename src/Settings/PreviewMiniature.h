@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brand/ColorScheme.h"
 #include "Settings/LivePreviewModel.h"
 
 #include <QList>
@@ -7,10 +8,12 @@
 
 class BrowserIconCache;
 class PreferencesService;
+class QPainterPath;
 
 // The scaled miniature of the switcher panel. The panel is laid out unscaled,
 // W by H, from the current settings (sample cards, chip row, surface, tint),
-// and drawn scaled into exactly W × scale by H × scale points.
+// and drawn scaled into exactly W × scale by H × scale points, with the
+// switcher's own card and material painting.
 class PreviewMiniature final : public QWidget {
     Q_OBJECT
 public:
@@ -21,7 +24,8 @@ public:
     const LivePreviewModel::Geometry& geometry() const { return m_geometry; }
     const QList<Browser>& browsers() const { return m_browsers; }
     const QList<SafariWindow>& windows() const { return m_windows; }
-    LivePreviewModel::Scheme scheme() const;
+    // The miniature's own colours: the theme's, whatever the window's look.
+    ColorScheme scheme() const;
     int hover() const { return m_hover; }
     void setHover(int index);
     // Where a sample card lies in the miniature, in its own (scaled) points.
@@ -39,8 +43,10 @@ protected:
 private:
     void rebuild();
     QRectF unscaledCardRect(int index) const;
-    void paintSurface(QPainter& painter, const QRectF& panel) const;
+    void paintSurface(QPainter& painter, const QPainterPath& shape,
+                      const ColorScheme& scheme) const;
     void paintChipRow(QPainter& painter) const;
+    void paintCards(QPainter& painter, const ColorScheme& scheme) const;
 
     PreferencesService& m_preferences;
     BrowserIconCache& m_icons;

@@ -3,7 +3,6 @@
 #include <QTest>
 
 #include <cmath>
-#include <limits>
 
 using namespace LivePreviewModel;
 
@@ -139,25 +138,13 @@ private slots:
             QCOMPARE(w.browser, Browser::safari);
     }
 
-    void schemeAndTint()
+    void tintByTheme()
     {
-        QCOMPARE(scheme(AppearanceMode::system, true), Scheme::dark);
-        QCOMPARE(scheme(AppearanceMode::system, false), Scheme::light);
-        QCOMPARE(scheme(AppearanceMode::dark, false), Scheme::dark);
-        QCOMPARE(scheme(AppearanceMode::light, true), Scheme::light);
-        QCOMPARE(scheme(AppearanceMode::tessel, true), Scheme::light);
-
         QCOMPARE(tintColor(AppearanceMode::tessel, GlassTint::ocean), std::nullopt);
         QCOMPARE(tintColor(AppearanceMode::system, GlassTint::none), std::nullopt);
         QCOMPARE(tintColor(AppearanceMode::system, GlassTint::dynamic),
                  std::optional<QColor>(QColor::fromRgbF(0.36f, 0.44f, 0.62f)));
         QCOMPARE(tintColor(AppearanceMode::dark, GlassTint::ocean), color(GlassTint::ocean));
-
-        QCOMPARE(tintStrength(1), 0.65);
-        QCOMPARE(tintStrength(0.4), 0.4 * 0.65);
-        QCOMPARE(tintStrength(3), 0.65);
-        QCOMPARE(tintStrength(-1), 0.0);
-        QCOMPARE(tintStrength(std::numeric_limits<double>::quiet_NaN()), 0.0);
     }
 };
 

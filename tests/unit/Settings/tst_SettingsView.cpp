@@ -2,6 +2,8 @@
 // changes made elsewhere showing at once, the window's life, and what is
 // drawn, probed on offscreen grabs at two pixels per point.
 #include "Brand/TesselBrand.h"
+#include "Overlay/CardCollectionView.h"
+#include "Overlay/OverlayView.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/PreferencesService.h"
@@ -18,6 +20,7 @@
 #include "Settings/SettingsView.h"
 #include "Settings/SettingsWindowController.h"
 #include "Settings/TabButton.h"
+#include "support/OverlayFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -204,6 +207,36 @@ private slots:
         auto view = fixture.view(tab);
         action(*view);
         QCOMPARE(fixture.stored(key), value);
+    }
+
+    // The switcher open on the simulated desktop redraws as the window's
+    // controls move: nothing is copied, nothing waits for an Apply.
+    void theOpenOverlayFollowsTheControls()
+    {
+        OverlayFixture overlay;
+        overlay.showAndSettle();
+        OverlayView* shown = overlay.controller.hostingView();
+        QVERIFY(shown);
+        SettingsView view(overlay.preferences, [] {},
+                          {overlay.sim.screens, overlay.sim.workspace, overlay.icons});
+        view.setTab(SettingsTab::appearance);
+        view.show();
+
+        QTest::keyClick(view.appearanceTab()->tintSlider(), Qt::Key_End);
+        QCOMPARE(shown->tint().alphaF(), 0.65f);
+        QTest::keyClick(nth<QSlider>(view.appearanceTab(), 0), Qt::Key_Home);
+        QCOMPARE(shown->cards().arrangement().thumbWidth, 180.0);
+
+        view.setTab(SettingsTab::layout);
+        QTest::keyClick(nth<QSlider>(view.layoutTab(), 1), Qt::Key_End);
+        QCOMPARE(shown->cards().arrangement().spacing, 40.0);
+        click(named<QRadioButton>(view, "Grid"));
+        QCOMPARE(shown->cards().arrangement().kind, OverlayRules::Arrangement::grid);
+
+        view.setTab(SettingsTab::appearance);
+        auto* theme = nth<SegmentedControl>(view.appearanceTab(), 0);
+        click(theme, theme->segmentRect(3).center());
+        QCOMPARE(shown->tint().alpha(), 0); // the brand theme has no tint
     }
 
     void theOtherTabsAndPreviewFollowAChange()
