@@ -36,7 +36,8 @@ void openFirstTime(benchmark::State& state)
 {
     Desktop desktop;
     for (auto _ : state) {
-        SettingsWindowController controller(desktop.preferences, [] {}, desktop.environment());
+        SettingsWindowController controller(
+            desktop.preferences, [] {}, desktop.environment());
         controller.show();
         controller.window()->repaint();
         benchmark::DoNotOptimize(controller.window());
@@ -49,8 +50,8 @@ void firstVisitOfAPreviewTab(benchmark::State& state)
     Desktop desktop;
     for (auto _ : state) {
         state.PauseTiming();
-        auto view = std::make_unique<SettingsView>(desktop.preferences, [] {},
-                                                   desktop.environment());
+        auto view = std::make_unique<SettingsView>(
+            desktop.preferences, [] {}, desktop.environment());
         view->show();
         QCoreApplication::processEvents();
         state.ResumeTiming();
@@ -63,7 +64,8 @@ BENCHMARK(firstVisitOfAPreviewTab)->Unit(benchmark::kMillisecond);
 void redrawWhileASliderMoves(benchmark::State& state)
 {
     Desktop desktop;
-    SettingsView view(desktop.preferences, [] {}, desktop.environment());
+    SettingsView view(
+        desktop.preferences, [] {}, desktop.environment());
     view.setTab(SettingsTab::appearance);
     view.show();
     QCoreApplication::processEvents();
