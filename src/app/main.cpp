@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/RenderModes.h"
 
 #include "Platform/Clock.h"
 #include "Platform/Live/DesktopUrlOpener.h"
@@ -90,6 +91,11 @@ int normalStart(QApplication& app)
 
 int main(int argc, char* argv[])
 {
+    // The two render options draw the settings and exit before anything of
+    // the normal start exists.
+    if (const std::optional<int> status = RenderModes::runIfRequested(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
     // An accessory program: its panels are tool windows with no task-bar
     // entry, and closing a window never ends it; only Quit does.

@@ -113,6 +113,7 @@ struct SimModel {
     bool screenRecordingGranted = true;
     bool windowNumberCallAvailable = true;
     bool reduceMotion = false;
+    double captureDelaySeconds = 0; // every window capture takes this long
 
     QList<SimScreen> screens; // primary first
     QPointF pointer;

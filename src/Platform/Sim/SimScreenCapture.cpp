@@ -3,6 +3,10 @@
 #include "Platform/Sim/SimHost.h"
 #include "Platform/Sim/SimWindowImage.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 CaptureError declined()
@@ -45,8 +49,10 @@ SimScreenCapture::captureWindow(const ShareableWindow& window,
                                 const CaptureConfiguration& configuration)
 {
     ++m_captureCount;
+    double delay = 0;
     const auto found =
         m_host.read([&](const SimModel& model) -> std::variant<SimWindow, CaptureError> {
+            delay = model.captureDelaySeconds;
             if (!model.screenRecordingGranted)
                 return declined();
             const SimWindow* simWindow = model.windowWithNumber(window.windowID);
@@ -59,6 +65,8 @@ SimScreenCapture::captureWindow(const ShareableWindow& window,
         });
     if (const auto* error = std::get_if<CaptureError>(&found))
         return *error;
+    if (delay > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(std::min(delay, 60.0)));
 
     // Drawn outside the host's lock: rendering a large window takes a while.
     QImage image = SimWindowImage::render(std::get<SimWindow>(found),

@@ -1,0 +1,224 @@
+#include "Settings/PreviewMiniature.h"
+
+#include "Brand/TesselBrand.h"
+#include "Brand/Typography.h"
+#include "Overlay/OverlayRules.h"
+#include "Overlay/VisualEffectBackground.h"
+#include "Overlay/WindowCard.h"
+#include "Services/PreferencesService.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace {
+
+constexpr double chipSpacing = 10;
+constexpr double iconSide = 24;
+constexpr double fallbackDotSide = 18;
+constexpr double markOpacity = 0.55;
+
+} // namespace
+
+PreviewMiniature::PreviewMiniature(PreferencesService& preferences, BrowserIconCache& icons,
+                                   int hover, QWidget* parent)
+    : QWidget(parent), m_preferences(preferences), m_icons(icons), m_hover(hover)
+{
+    setMouseTracking(true);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    rebuild();
+    // The miniature follows every setting it draws.
+    using PS = PreferencesService;
+    for (auto changed :
+         {&PS::cardWidthChanged, &PS::windowSpacingChanged, &PS::containerPaddingChanged,
+          &PS::cornerRadiusChanged, &PS::tintOpacityChanged})
+        connect(&preferences, changed, this, &PreviewMiniature::rebuild);
+    connect(&preferences, &PS::panelPositionChanged, this, &PreviewMiniature::rebuild);
+    connect(&preferences, &PS::layoutModeChanged, this, &PreviewMiniature::rebuild);
+    connect(&preferences, &PS::appearanceModeChanged, this, &PreviewMiniature::rebuild);
+    connect(&preferences, &PS::surfaceStyleChanged, this, &PreviewMiniature::rebuild);
+    connect(&preferences, &PS::glassTintChanged, this, &PreviewMiniature::rebuild);
+    connect(&preferences, &PS::enabledBrowsersChanged, this, &PreviewMiniature::rebuild);
+}
+
+PreviewMiniature::~PreviewMiniature() = default;
+
+ColorScheme PreviewMiniature::scheme() const
+{
+    return ColorScheme::forAppearance(m_preferences.appearanceMode());
+}
+
+void PreviewMiniature::rebuild()
+{
+    m_browsers = LivePreviewModel::previewBrowsers(m_preferences.enabledBrowsersOrdered());
+    m_windows = LivePreviewModel::previewWindows(m_browsers);
+    m_geometry = LivePreviewModel::geometry(
+        {m_preferences.cardWidth(), m_preferences.windowSpacing(), m_preferences.containerPadding(),
+         m_preferences.panelPosition(), m_preferences.layoutMode()},
+        int(m_browsers.size()));
+    setFixedSize(sizeHint());
+    update();
+}
+
+QSize PreviewMiniature::sizeHint() const
+{
+    const QSizeF framed = m_geometry.framedSize();
+    return {int(std::ceil(framed.width())), int(std::ceil(framed.height()))};
+}
+
+void PreviewMiniature::setHover(int index)
+{
+    if (index == m_hover)
+        return;
+    m_hover = index;
+    update();
+}
+
+QRectF PreviewMiniature::unscaledCardRect(int index) const
+{
+    const LivePreviewModel::Geometry& g = m_geometry;
+    const double p = m_preferences.containerPadding();
+    const double s = m_preferences.windowSpacing();
+    const int row = index / g.cols;
+    const int column = index % g.cols;
+    return {p + column * (g.cellWidth + s), g.chipHeight + p + row * (g.rowHeight + s), g.cellWidth,
+            g.rowHeight};
+}
+
+QRectF PreviewMiniature::cardRect(int index) const
+{
+    const QRectF unscaled = unscaledCardRect(index);
+    return {unscaled.topLeft() * m_geometry.scale, unscaled.size() * m_geometry.scale};
+}
+
+// Entering a card selects it; leaving changes nothing, so the last card
+// hovered stays selected.
+void PreviewMiniature::mouseMoveEvent(QMouseEvent* event)
+{
+    for (int i = 0; i < m_windows.size(); ++i) {
+        if (cardRect(i).contains(event->position())) {
+            if (i != m_hover) {
+                setHover(i);
+                emit hovered(i);
+            }
+            return;
+        }
+    }
+}
+
+void PreviewMiniature::paintSurface(QPainter& painter, const QPainterPath& shape,
+                                    const ColorScheme& scheme) const
+{
+    const AppearanceMode mode = m_preferences.appearanceMode();
+    if (mode == AppearanceMode::tessel) {
+        painter.fillPath(shape, TesselBrand::cream());
+        return;
+    }
+    switch (m_preferences.surfaceStyle()) {
+    case SurfaceStyle::frosted:
+        VisualEffectBackground::paint(painter, shape, VisualEffectMaterial::popover, scheme);
+        break;
+    case SurfaceStyle::nativeHUD:
+        VisualEffectBackground::paint(painter, shape, VisualEffectMaterial::hudWindow, scheme);
+        break;
+    case SurfaceStyle::solid:
+        painter.fillPath(shape, scheme.windowBackground);
+        break;
+    }
+    if (const std::optional<QColor> tint =
+            LivePreviewModel::tintColor(mode, m_preferences.glassTint())) {
+        QColor layer = *tint;
+        layer.setAlphaF(float(OverlayRules::tintStrength(m_preferences.tintOpacity())));
+        painter.fillPath(shape, layer);
+    }
+}
+
+void PreviewMiniature::paintCards(QPainter& painter, const ColorScheme& scheme) const
+{
+    WindowCardContent content;
+    content.thumbWidth = m_preferences.cardWidth();
+    content.showProfileBadge = false;
+    content.showBrowserBadge = m_browsers.size() > 1;
+    content.isTesselTheme = m_preferences.appearanceMode() == AppearanceMode::tessel;
+    content.profileColor = Qt::transparent;
+    for (int i = 0; i < m_windows.size(); ++i) {
+        content.window = m_windows.at(i);
+        content.isSelected = i == m_hover;
+        painter.save();
+        painter.translate(unscaledCardRect(i).topLeft());
+        WindowCard::paint(painter, content, scheme);
+        painter.restore();
+    }
+}
+
+void PreviewMiniature::paintChipRow(QPainter& painter) const
+{
+    const double p = m_preferences.containerPadding();
+    const double midY = LivePreviewModel::chipRowHeight / 2;
+    const QFont font = Typography::font(12, QFont::Bold);
+    const QFontMetricsF metrics(font);
+    const QString all = tr("All");
+    const QRectF chip(p, midY - (metrics.height() + 14) / 2, metrics.horizontalAdvance(all) + 26,
+                      metrics.height() + 14);
+    QColor accent = TesselBrand::forest();
+    accent.setAlphaF(0.9f);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(accent);
+    painter.drawRoundedRect(chip, chip.height() / 2, chip.height() / 2);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(chip, Qt::AlignCenter, all);
+
+    double x = chip.right() + chipSpacing;
+    painter.save();
+    painter.setOpacity(markOpacity);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (Browser browser : m_browsers) {
+        const QImage icon = m_icons.icon(browser);
+        if (!icon.isNull()) {
+            painter.drawImage(QRectF(x, midY - iconSide / 2, iconSide, iconSide), icon);
+            x += iconSide + chipSpacing;
+        } else {
+            painter.setBrush(browser.badgeColor());
+            painter.drawEllipse(
+                QRectF(x, midY - fallbackDotSide / 2, fallbackDotSide, fallbackDotSide));
+            x += fallbackDotSide + chipSpacing;
+        }
+    }
+    painter.restore();
+}
+
+void PreviewMiniature::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
+    // Laid out unscaled, W by H, and drawn at the scale.
+    painter.scale(m_geometry.scale, m_geometry.scale);
+    const QRectF panel(0, 0, m_geometry.width, m_geometry.height);
+    const double radius = m_preferences.cornerRadius();
+    QPainterPath shape;
+    shape.addRoundedRect(panel, radius, radius);
+    const ColorScheme colors = scheme();
+
+    painter.save();
+    painter.setClipPath(shape);
+    paintSurface(painter, shape, colors);
+    if (m_geometry.showsChips())
+        paintChipRow(painter);
+    paintCards(painter, colors);
+    painter.restore();
+
+    // A one-point border inside the edge, in the scheme's primary colour.
+    QPainterPath inner;
+    const double innerRadius = std::max(0.0, radius - 0.5);
+    inner.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), innerRadius, innerRadius);
+    QColor border = colors.primary;
+    border.setAlphaF(0.1f);
+    painter.setPen(QPen(border, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(inner);
+}

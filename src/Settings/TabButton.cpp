@@ -1,0 +1,50 @@
+#include "Settings/TabButton.h"
+
+#include "Brand/TesselBrand.h"
+#include "Brand/Typography.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace {
+
+constexpr double horizontalInset = 14;
+constexpr double verticalInset = 6;
+
+} // namespace
+
+TabButton::TabButton(const QString& label, QWidget* parent) : QAbstractButton(parent)
+{
+    setText(label);
+    setCheckable(true);
+    setAutoExclusive(true);
+    setFont(Typography::font(12.5, QFont::Medium));
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize TabButton::sizeHint() const
+{
+    const QFontMetricsF metrics(font());
+    return QSizeF(metrics.horizontalAdvance(text()) + 2 * horizontalInset,
+                  metrics.height() + 2 * verticalInset)
+        .toSize();
+}
+
+void TabButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    const QRectF capsule = QRectF(rect());
+    if (isChecked()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(TesselBrand::hoverFill());
+        painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
+    }
+    QColor color = TesselBrand::ink();
+    if (!isChecked())
+        color.setAlphaF(0.48f);
+    painter.setPen(color);
+    painter.setFont(font());
+    painter.drawText(capsule, Qt::AlignCenter, text());
+}

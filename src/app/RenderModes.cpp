@@ -1,0 +1,218 @@
+#include "app/RenderModes.h"
+
+#include "Models/Browser.h"
+#include "Overlay/OverlayEnvironment.h"
+#include "Platform/Live/JsonUserDefaults.h"
+#include "Platform/Live/QtScreens.h"
+#include "Platform/ScreenCoordinates.h"
+#include "Platform/Live/SyslogSystemLog.h"
+#include "Platform/Live/XdgLoginItems.h"
+#include "Platform/Sim/SimPlatform.h"
+#include "Platform/Sim/SimScenario.h"
+#include "Services/PreferencesService.h"
+#include "Settings/SettingsView.h"
+#include "Settings/SettingsWindowController.h"
+#include "app/RenderArguments.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDebug>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr double viewScale = 2.0;
+constexpr int windowSettleMilliseconds = 1000;
+
+// The result line is the render modes' only output; Qt's own messages (fonts,
+// platform notes) must not reach standard error.
+void discardMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// With no display to talk to, draw offscreen rather than fail.
+void chooseOffscreenWithoutDisplay()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void printLine(const QString& line)
+{
+    std::printf("%s\n", qUtf8Printable(line));
+    std::fflush(stdout);
+}
+
+// The simulated desktop the running program sees; an unreadable scenario
+// gives an empty desktop, since a render needs no apps.
+SimModel scenarioModel()
+{
+    const QString scenario = qEnvironmentVariable("TESSEL_SIM_SCENARIO");
+    SimScenario::Result loaded =
+        SimScenario::load(scenario.isEmpty() ? SimScenario::defaultPath() : scenario);
+    if (auto* model = std::get_if<SimModel>(&loaded))
+        return std::move(*model);
+    return SimModel{};
+}
+
+std::optional<QByteArray> encodePng(const QImage& image)
+{
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG") || png.isEmpty())
+        return std::nullopt;
+    return png;
+}
+
+// A failed write is not reported: the result line is printed all the same.
+void writeIgnoringFailure(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+// Qt's own textual form of a rectangle: origin, then width x height.
+QString rectText(const QRectF& rect)
+{
+    QString text;
+    QDebug(&text).nospace() << rect;
+    return text;
+}
+
+// Frames in the host's convention: bottom-left origin, y up.
+QRectF windowFrame(const QWidget& window)
+{
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRectF primaryGeometry = primary ? QRectF(primary->geometry()) : QRectF();
+    return ScreenCoordinates::toBottomLeft(QRectF(window.frameGeometry()), primaryGeometry);
+}
+
+// The content's frame within the window that holds it, y up from the
+// window's bottom edge.
+QRectF contentFrame(const QWidget& content)
+{
+    const QRectF inWindow(content.geometry());
+    const double windowHeight = content.parentWidget()->height();
+    return {inWindow.x(), windowHeight - (inWindow.y() + inWindow.height()), inWindow.width(),
+            inWindow.height()};
+}
+
+class RenderHost {
+public:
+    RenderHost()
+        : m_sim(scenarioModel()),
+          m_defaults(JsonUserDefaults::defaultPath(),
+                     [this](const QString& line) { m_systemLog.log(line); }),
+          m_loginItems(QCoreApplication::applicationFilePath()),
+          m_preferences(m_defaults, m_sim.workspace, m_loginItems, m_systemLog),
+          m_icons(m_sim.workspace)
+    {
+    }
+
+    PreferencesService& preferences() { return m_preferences; }
+    OverlayEnvironment environment() { return {m_screens, m_sim.workspace, m_icons}; }
+
+private:
+    SyslogSystemLog m_systemLog;
+    SimPlatform m_sim;
+    JsonUserDefaults m_defaults;
+    XdgLoginItems m_loginItems;
+    PreferencesService m_preferences;
+    QtScreens m_screens;
+    BrowserIconCache m_icons;
+};
+
+void renderView(const QString& path)
+{
+    RenderHost host;
+    SettingsView view(
+        host.preferences(), [] {}, host.environment());
+    // Laid out as on screen, but never shown there.
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
+    QCoreApplication::processEvents();
+
+    QImage image(view.size() * viewScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(viewScale);
+    image.fill(Qt::transparent);
+    view.render(&image);
+
+    const std::optional<QByteArray> png = encodePng(image);
+    if (!png) {
+        printLine(QStringLiteral("render FAILED"));
+        return;
+    }
+    writeIgnoringFailure(path, *png);
+    printLine(QStringLiteral("rendered: ") + path);
+}
+
+QWidget* findSettingsWindow()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isWindow() && window->windowTitle().contains(QStringLiteral("Settings")))
+            return window;
+    }
+    return nullptr;
+}
+
+void renderWindow(const QString& path)
+{
+    RenderHost host;
+    SettingsWindowController controller(
+        host.preferences(), [] {}, host.environment());
+    controller.show();
+
+    QEventLoop settle;
+    QTimer::singleShot(windowSettleMilliseconds, &settle, &QEventLoop::quit);
+    settle.exec();
+
+    const QString failure = QStringLiteral("render FAILED — no settings window found");
+    QWidget* window = findSettingsWindow();
+    QWidget* content = window ? window->findChild<SettingsView*>() : nullptr;
+    if (!window || !content) {
+        printLine(failure);
+        return;
+    }
+    const std::optional<QByteArray> png = encodePng(window->grab().toImage());
+    if (!png) {
+        printLine(failure);
+        return;
+    }
+    writeIgnoringFailure(path, *png);
+    printLine(QStringLiteral("rendered: ") + path + QStringLiteral(" window=") +
+              rectText(windowFrame(*window)) + QStringLiteral(" content=") +
+              rectText(contentFrame(*content)));
+}
+
+} // namespace
+
+namespace RenderModes {
+
+std::optional<int> runIfRequested(int& argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const std::optional<RenderRequest> request = RenderArguments::parse(arguments);
+    if (!request)
+        return std::nullopt;
+
+    qInstallMessageHandler(discardMessage);
+    chooseOffscreenWithoutDisplay();
+    QApplication app(argc, argv);
+    if (request->kind == RenderRequest::Kind::view)
+        renderView(request->path);
+    else
+        renderWindow(request->path);
+    return 0;
+}
+
+} // namespace RenderModes

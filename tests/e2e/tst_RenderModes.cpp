@@ -1,0 +1,227 @@
+// Runs the real program with the render options and checks its one line, its
+// exit status, its silence on standard error and the PNG it writes, read by
+// an independent decoder (tests/e2e/png_info.py: Python's zlib and struct).
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// none: no display and no platform named, so the program must find its own
+// way; offscreen: the platform named, as the normal start needs one.
+enum class DisplayKind { none, offscreen, xvfb };
+
+// A normal start runs until it is quit: with `untilLaunched` the run ends
+// (killed, exit code -1) once the launch lines are out.
+Run run(const QStringList& arguments, const QString& configHome,
+        DisplayKind display = DisplayKind::none, const QString& tab = {},
+        bool untilLaunched = false)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    environment.remove(QStringLiteral("TESSEL_SIM_SCENARIO"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (display == DisplayKind::offscreen)
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (tab.isEmpty())
+        environment.remove(QStringLiteral("TESSEL_SETTINGS_TAB"));
+    else
+        environment.insert(QStringLiteral("TESSEL_SETTINGS_TAB"), tab);
+
+    QString program = QStringLiteral(TESSEL_NAV_BINARY);
+    QStringList programArguments = arguments;
+    if (display == DisplayKind::xvfb) {
+        programArguments.prepend(program);
+        programArguments.prepend(QStringLiteral("-a"));
+        program = QStringLiteral("xvfb-run");
+    }
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, programArguments);
+    if (untilLaunched) {
+        QByteArray out;
+        while (!out.contains("Screen Recording: ") && process.waitForReadyRead(30000))
+            out += process.readAllStandardOutput();
+        process.kill();
+        process.waitForFinished();
+        return {-1, QString::fromUtf8(out + process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+struct PngInfo {
+    int width = 0;
+    int height = 0;
+    QList<int> firstPixel;
+};
+
+// Decoded by Python, not by Qt; none when the decoder rejects the file.
+std::optional<PngInfo> decode(const QString& path)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"), {QStringLiteral(PNG_INFO_SCRIPT), path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        qWarning("%s", python.readAllStandardError().constData());
+        return std::nullopt;
+    }
+    const QStringList fields = QString::fromUtf8(python.readAllStandardOutput()).split(' ');
+    if (fields.size() != 6)
+        return std::nullopt;
+    return PngInfo{
+        fields[0].toInt(),
+        fields[1].toInt(),
+        {fields[2].toInt(), fields[3].toInt(), fields[4].toInt(), fields[5].trimmed().toInt()}};
+}
+
+const QList<int> cream{245, 244, 234, 255};
+
+} // namespace
+
+Q_DECLARE_METATYPE(DisplayKind)
+
+class TestRenderModes : public QObject {
+    Q_OBJECT
+private slots:
+    void viewRenderWritesTheViewAtScale2()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("view.png"));
+        const Run result = run({QStringLiteral("--render-settings"), path}, dir.path());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, QStringLiteral("rendered: ") + path + '\n');
+        QCOMPARE(result.err, QString());
+        const std::optional<PngInfo> png = decode(path);
+        QVERIFY(png);
+        // 470 points wide at two pixels per point; the header, tab bar, rule
+        // and the 480-point body.
+        QCOMPARE(png->width, 940);
+        QVERIFY2(png->height % 2 == 0 && png->height > 2 * (480 + 1 + 60),
+                 qPrintable(QString::number(png->height)));
+        QCOMPARE(png->firstPixel, cream);
+    }
+
+    void windowCaptureReportsBothFrames_data()
+    {
+        QTest::addColumn<DisplayKind>("display");
+        QTest::newRow("no display") << DisplayKind::none;
+        QTest::newRow("xvfb") << DisplayKind::xvfb;
+    }
+
+    void windowCaptureReportsBothFrames()
+    {
+        QFETCH(DisplayKind, display);
+        if (display == DisplayKind::xvfb && QStandardPaths::findExecutable("xvfb-run").isEmpty())
+            QSKIP("xvfb-run is not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("window.png"));
+        const Run result =
+            run({QStringLiteral("--render-settings-window"), path}, dir.path(), display);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.err, QString());
+        const QString number = QStringLiteral("(-?[0-9]+(?:\\.[0-9]+)?)");
+        const QString rect = QStringLiteral("QRectF\\(%1,%1 %1x%1\\)").arg(number);
+        const QRegularExpression line(QStringLiteral("^rendered: ") +
+                                      QRegularExpression::escape(path) +
+                                      QStringLiteral(" window=") + rect +
+                                      QStringLiteral(" content=") + rect + QStringLiteral("\n$"));
+        const QRegularExpressionMatch match = line.match(result.out);
+        QVERIFY2(match.hasMatch(), qPrintable(result.out));
+        const double contentWidth = match.captured(7).toDouble();
+        const double contentHeight = match.captured(8).toDouble();
+        QCOMPARE(contentWidth, 470.0);
+        QVERIFY(match.captured(3).toDouble() >= contentWidth);
+
+        const std::optional<PngInfo> png = decode(path);
+        QVERIFY(png);
+        // The whole window as drawn, at this screen's one pixel per point.
+        QCOMPARE(png->width, int(contentWidth));
+        QCOMPARE(png->height, int(contentHeight));
+        QCOMPARE(png->firstPixel, cream);
+    }
+
+    void eachTabRendersByTheEnvironmentVariable()
+    {
+        QTemporaryDir dir;
+        QByteArray previous;
+        for (const QString& tab : {QStringLiteral("General"), QStringLiteral("Layout")}) {
+            const QString path = dir.filePath(tab + QStringLiteral(".png"));
+            QCOMPARE(
+                run({QStringLiteral("--render-settings"), path}, dir.path(), DisplayKind::none, tab)
+                    .exitCode,
+                0);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            QVERIFY(bytes != previous);
+            previous = bytes;
+        }
+    }
+
+    void aTrailingOptionStartsNormally()
+    {
+        QTemporaryDir dir;
+        const Run result = run({QStringLiteral("--render-settings")}, dir.path(),
+                               DisplayKind::offscreen, {}, true);
+        QVERIFY2(result.out.contains(QStringLiteral("Tessel Nav launched. ")),
+                 qPrintable(result.out));
+        QVERIFY(!result.out.contains(QStringLiteral("rendered")));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.png")}), QStringList());
+    }
+
+    void bothOptionsRenderOnlyTheView()
+    {
+        QTemporaryDir dir;
+        const QString view = dir.filePath(QStringLiteral("view.png"));
+        const QString window = dir.filePath(QStringLiteral("window.png"));
+        const Run result = run({QStringLiteral("--render-settings-window"), window,
+                                QStringLiteral("--render-settings"), view},
+                               dir.path());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, QStringLiteral("rendered: ") + view + '\n');
+        QVERIFY(QFile::exists(view));
+        QVERIFY(!QFile::exists(window));
+    }
+
+    void anUnwritablePathStillReportsTheRender_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("view") << QStringLiteral("--render-settings");
+        QTest::newRow("window") << QStringLiteral("--render-settings-window");
+    }
+
+    void anUnwritablePathStillReportsTheRender()
+    {
+        QFETCH(QString, option);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("missing-folder/out.png"));
+        const Run result = run({option, path}, dir.path());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.err, QString());
+        QVERIFY2(result.out.startsWith(QStringLiteral("rendered: ") + path),
+                 qPrintable(result.out));
+        QVERIFY(!QFile::exists(path));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenderModes)
+#include "tst_RenderModes.moc"

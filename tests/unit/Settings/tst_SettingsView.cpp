@@ -1,0 +1,495 @@
+// The settings window as a user meets it: controls bound to the live store,
+// changes made elsewhere showing at once, the window's life, and what is
+// drawn, probed on offscreen grabs at two pixels per point.
+#include "Brand/TesselBrand.h"
+#include "Overlay/CardCollectionView.h"
+#include "Overlay/OverlayView.h"
+#include "Platform/Sim/SimPlatform.h"
+#include "Platform/Sim/SimScenarioBuilder.h"
+#include "Services/PreferencesService.h"
+#include "Settings/AppCell.h"
+#include "Settings/AppearanceTab.h"
+#include "Settings/AppsTab.h"
+#include "Settings/LayoutTab.h"
+#include "Settings/LivePreview.h"
+#include "Settings/MiniSwitch.h"
+#include "Settings/PreviewMiniature.h"
+#include "Settings/ProfileColorList.h"
+#include "Settings/ReadoutLabel.h"
+#include "Settings/SegmentedControl.h"
+#include "Settings/SettingsView.h"
+#include "Settings/SettingsWindowController.h"
+#include "Settings/TabButton.h"
+#include "support/OverlayFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+using Action = std::function<void(SettingsView&)>;
+
+// A simulated desktop with Safari, Chrome and Finder installed and a store
+// loaded from the given stored values.
+struct Fixture {
+    explicit Fixture(const QVariantMap& stored = {})
+        : sim(SimScenarioBuilder()
+                  .install(Browser::safari)
+                  .install(Browser::chrome)
+                  .install(Browser::finder)
+                  .screen({0, 0, 1440, 900}, {0, 0, 1440, 875}, "Built-in Display")
+                  .build()),
+          icons(sim.workspace)
+    {
+        sim.defaults.set("containerRadiusMigrated", true);
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+            sim.defaults.set(it.key(), it.value());
+        preferences = std::make_unique<PreferencesService>(sim.defaults, sim.workspace,
+                                                           sim.loginItems, sim.systemLog);
+    }
+
+    OverlayEnvironment environment() { return {sim.screens, sim.workspace, icons}; }
+
+    std::unique_ptr<SettingsView> view(SettingsTab tab = SettingsTab::general)
+    {
+        auto settings = std::make_unique<SettingsView>(
+            *preferences, [this] { ++permissionCalls; }, environment());
+        settings->setTab(tab);
+        settings->show();
+        return settings;
+    }
+
+    QVariant stored(const QString& key) const { return sim.defaults.values().value(key); }
+
+    SimPlatform sim;
+    BrowserIconCache icons;
+    std::unique_ptr<PreferencesService> preferences;
+    int permissionCalls = 0;
+};
+
+template <typename T> T* named(QWidget& root, const QString& text)
+{
+    for (T* widget : root.findChildren<T*>()) {
+        if (widget->text() == text)
+            return widget;
+    }
+    qFatal("no control \"%s\"", qPrintable(text));
+}
+
+template <typename T> T* nth(QWidget* root, int index)
+{
+    const QList<T*> all = root->findChildren<T*>();
+    if (index >= all.size())
+        qFatal("no control %d", index);
+    return all.at(index);
+}
+
+void click(QWidget* widget, QPoint at = {})
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {},
+                      at.isNull() ? QPoint(6, widget->height() / 2) : at);
+}
+
+QImage grabAtScale2(QWidget& widget)
+{
+    QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    image.fill(Qt::transparent);
+    widget.render(&image);
+    return image;
+}
+
+bool near(QColor a, QColor b, int tolerance = 3)
+{
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+QString describe(QColor c)
+{
+    return QStringLiteral("(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue());
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(SettingsTab)
+
+class TestSettingsView : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { qunsetenv("TESSEL_SETTINGS_TAB"); }
+
+    // Each control, used as a user would, stores its setting at once.
+    void everyControlStoresAtOnce_data()
+    {
+        QTest::addColumn<SettingsTab>("tab");
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+
+        const auto general = SettingsTab::general;
+        const auto appearance = SettingsTab::appearance;
+        const auto layout = SettingsTab::layout;
+        QTest::newRow("command backtick") << general << Action([](SettingsView& v) {
+            click(named<QCheckBox>(v, "⌘ ` opens the switcher"));
+        }) << "enhanceCommandBacktick" << QVariant(false);
+        QTest::newRow("shortcut preset") << general << Action([](SettingsView& v) {
+            click(named<QRadioButton>(v, "⌃⌥ Control + Option + Tab"));
+        }) << "shortcutPreset" << QVariant("controlOptionTab");
+        QTest::newRow("window previews") << general << Action([](SettingsView& v) {
+            click(named<QCheckBox>(v, "Window previews"));
+        }) << "showWindowPreviews" << QVariant(false);
+        QTest::newRow("app switch") << SettingsTab::apps << Action([](SettingsView& v) {
+            click(v.appsTab()->cells().at(int(Browser::chrome))->toggle());
+        }) << "enabledBrowsers" << QVariant(QVariantList{"finder", "safari"});
+        QTest::newRow("theme") << appearance << Action([](SettingsView& v) {
+            auto* theme = nth<SegmentedControl>(v.appearanceTab(), 0);
+            click(theme, theme->segmentRect(3).center());
+        }) << "appearanceMode" << QVariant("tessel");
+        QTest::newRow("card size") << appearance << Action([](SettingsView& v) {
+            QTest::keyClick(nth<QSlider>(v.appearanceTab(), 0), Qt::Key_Right);
+        }) << "cardWidth" << QVariant(270.0);
+        QTest::newRow("profile badges") << appearance << Action([](SettingsView& v) {
+            click(named<QCheckBox>(v, "Show Safari profile badges"));
+        }) << "showProfileBadge" << QVariant(false);
+        QTest::newRow("surface") << appearance << Action([](SettingsView& v) {
+            QTest::keyClick(v.appearanceTab()->surfacePicker(), Qt::Key_Down);
+        }) << "surfaceStyle" << QVariant("nativeHUD");
+        QTest::newRow("glass tint") << appearance << Action([](SettingsView& v) {
+            QTest::keyClick(v.appearanceTab()->tintPicker(), Qt::Key_Up);
+        }) << "glassTint" << QVariant("dynamic");
+        QTest::newRow("tint strength") << appearance << Action([](SettingsView& v) {
+            QTest::keyClick(v.appearanceTab()->tintSlider(), Qt::Key_PageUp);
+        }) << "tintOpacity" << QVariant(0.5);
+        QTest::newRow("arrangement")
+            << layout << Action([](SettingsView& v) { click(named<QRadioButton>(v, "Grid")); })
+            << "layoutMode" << QVariant("grid");
+        QTest::newRow("position") << layout << Action([](SettingsView& v) {
+            QTest::keyClick(nth<QComboBox>(v.layoutTab(), 0), Qt::Key_End);
+        }) << "panelPosition" << QVariant("right");
+        QTest::newRow("display") << layout << Action([](SettingsView& v) {
+            QTest::keyClick(v.layoutTab()->displayPicker(), Qt::Key_End);
+        }) << "preferredScreen" << QVariant("Built-in Display");
+        QTest::newRow("sort order") << layout << Action([](SettingsView& v) {
+            click(named<QRadioButton>(v, "Window order (front to back)"));
+        }) << "sortOrder" << QVariant("windowOrder");
+        QTest::newRow("roundness to 0") << layout << Action([](SettingsView& v) {
+            QTest::keyClick(nth<QSlider>(v.layoutTab(), 0), Qt::Key_Home);
+        }) << "cornerRadius" << QVariant(0.0);
+        QTest::newRow("spacing to 40") << layout << Action([](SettingsView& v) {
+            QTest::keyClick(nth<QSlider>(v.layoutTab(), 1), Qt::Key_End);
+        }) << "windowSpacing" << QVariant(40.0);
+        QTest::newRow("padding down") << layout << Action([](SettingsView& v) {
+            QTest::keyClick(nth<QSlider>(v.layoutTab(), 2), Qt::Key_Left);
+        }) << "containerPadding" << QVariant(23.0);
+    }
+
+    void everyControlStoresAtOnce()
+    {
+        QFETCH(SettingsTab, tab);
+        QFETCH(Action, action);
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        Fixture fixture({{"enabledBrowsers", QVariantList{"chrome", "finder", "safari"}},
+                         {"offeredApps", QVariantList{}}});
+        QVERIFY(!fixture.stored(key).isValid() || key == "enabledBrowsers");
+        auto view = fixture.view(tab);
+        action(*view);
+        QCOMPARE(fixture.stored(key), value);
+    }
+
+    // The switcher open on the simulated desktop redraws as the window's
+    // controls move: nothing is copied, nothing waits for an Apply.
+    void theOpenOverlayFollowsTheControls()
+    {
+        OverlayFixture overlay(OverlayFixture::defaultScenario());
+        overlay.showAndSettle();
+        OverlayView* shown = overlay.controller.hostingView();
+        QVERIFY(shown);
+        SettingsView view(overlay.preferences, [] {},
+                          {overlay.sim.screens, overlay.sim.workspace, overlay.icons});
+        view.setTab(SettingsTab::appearance);
+        view.show();
+
+        QTest::keyClick(view.appearanceTab()->tintSlider(), Qt::Key_End);
+        QCOMPARE(shown->tint().alphaF(), 0.65f);
+        QTest::keyClick(nth<QSlider>(view.appearanceTab(), 0), Qt::Key_Home);
+        QCOMPARE(shown->cards().arrangement().thumbWidth, 180.0);
+
+        view.setTab(SettingsTab::layout);
+        QTest::keyClick(nth<QSlider>(view.layoutTab(), 1), Qt::Key_End);
+        QCOMPARE(shown->cards().arrangement().spacing, 40.0);
+        click(named<QRadioButton>(view, "Grid"));
+        QCOMPARE(shown->cards().arrangement().kind, OverlayRules::Arrangement::grid);
+
+        view.setTab(SettingsTab::appearance);
+        auto* theme = nth<SegmentedControl>(view.appearanceTab(), 0);
+        click(theme, theme->segmentRect(3).center());
+        QCOMPARE(shown->tint().alpha(), 0); // the brand theme has no tint
+    }
+
+    void theOtherTabsAndPreviewFollowAChange()
+    {
+        Fixture fixture;
+        auto view = fixture.view(SettingsTab::layout);
+        view->setTab(SettingsTab::appearance);
+        PreviewMiniature* appearance = view->appearancePreview()->miniature();
+        PreviewMiniature* layout = view->layoutPreview()->miniature();
+        QCOMPARE(layout->geometry().cols, 4);
+
+        click(named<QRadioButton>(*view, "Grid"));
+        QCOMPARE(fixture.preferences->layoutMode(), LayoutMode::grid);
+        QCOMPARE(appearance->geometry().cols, 2);
+        QCOMPARE(appearance->size(), QSize(270, 240));
+
+        // Set elsewhere (the overlay, a second window): the radio follows.
+        fixture.preferences->setLayoutMode(LayoutMode::strip);
+        QVERIFY(named<QRadioButton>(*view, "Horizontal strip (like ⌘Tab)")->isChecked());
+        QCOMPARE(appearance->geometry().cols, 4);
+    }
+
+    void aProfileNotedByTheOverlayShowsInTheOpenWindow()
+    {
+        Fixture fixture;
+        auto view = fixture.view(SettingsTab::appearance);
+        ProfileColorList* rows = view->appearanceTab()->profileColors();
+        QVERIFY(!rows->isVisibleTo(view.get()));
+
+        fixture.preferences->noteProfiles({"Work", "Personal"});
+        QCOMPARE(rows->names(), (QStringList{"Personal", "Work"}));
+        QVERIFY(rows->isVisibleTo(view.get()));
+        QVERIFY(rows->resetRect(1).isEmpty());
+
+        rows->pickColor("Work", QColor(255, 128, 0));
+        QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{{"Work", "FF8000"}}));
+        QVERIFY(!rows->resetRect(1).isEmpty());
+        click(rows, rows->resetRect(1).center());
+        QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{}));
+
+        // Badges off takes the whole section away.
+        click(named<QCheckBox>(*view, "Show Safari profile badges"));
+        QVERIFY(!view->appearanceTab()->profileSection()->isVisibleTo(view.get()));
+    }
+
+    void aFractionalMetricReadsTruncatedUntilMoved()
+    {
+        Fixture fixture({{"windowSpacing", 16.5}});
+        auto view = fixture.view(SettingsTab::layout);
+        QCOMPARE(nth<ReadoutLabel>(view->layoutTab(), 1)->text(), QStringLiteral("16 pt"));
+        QCOMPARE(fixture.stored("windowSpacing"), QVariant(16.5));
+        QTest::keyClick(nth<QSlider>(view->layoutTab(), 1), Qt::Key_Right);
+        QCOMPARE(fixture.stored("windowSpacing"), QVariant(17.0));
+        QCOMPARE(nth<ReadoutLabel>(view->layoutTab(), 1)->text(), QStringLiteral("17 pt"));
+    }
+
+    void loginItemToggleRevertsWhenRegistrationFails()
+    {
+        Fixture fixture;
+        fixture.sim.host.modify(
+            [](SimModel& model) { model.loginItemError = "Operation not permitted"; });
+        auto view = fixture.view();
+        QCheckBox* launch = named<QCheckBox>(*view, "Launch at login");
+        click(launch);
+        QVERIFY(!launch->isChecked());
+        QVERIFY(!fixture.preferences->launchAtLogin());
+        QVERIFY(fixture.sim.systemLog.lines().join('\n').contains("Operation not permitted"));
+
+        fixture.sim.host.modify([](SimModel& model) { model.loginItemError.reset(); });
+        click(launch);
+        QVERIFY(launch->isChecked());
+        QVERIFY(fixture.preferences->launchAtLogin());
+    }
+
+    void permissionsButtonAndTheBrandThemeLocks()
+    {
+        Fixture fixture({{"glassTint", "none"}});
+        auto view = fixture.view();
+        click(named<QPushButton>(*view, "Open Permissions Setup…"));
+        click(named<QPushButton>(*view, "Open Permissions Setup…"));
+        QCOMPARE(fixture.permissionCalls, 2);
+
+        view->setTab(SettingsTab::appearance);
+        AppearanceTab* tab = view->appearanceTab();
+        QVERIFY(tab->surfacePicker()->isEnabled() && tab->tintPicker()->isEnabled());
+        QVERIFY(!tab->tintSlider()->isEnabled());
+        fixture.preferences->setGlassTint(GlassTint::ocean);
+        QVERIFY(tab->tintSlider()->isEnabled());
+        fixture.preferences->setAppearanceMode(AppearanceMode::tessel);
+        QVERIFY(!tab->surfacePicker()->isEnabled() && !tab->tintPicker()->isEnabled());
+        QVERIFY(!tab->tintSlider()->isEnabled());
+        QVERIFY(nth<QSlider>(tab, 0)->isEnabled()); // the card size stays
+    }
+
+    void hoverSelectsASampleCardInBothPreviews()
+    {
+        Fixture fixture;
+        auto view = fixture.view(SettingsTab::appearance);
+        view->setTab(SettingsTab::layout);
+        view->setTab(SettingsTab::appearance);
+        PreviewMiniature* miniature = view->appearancePreview()->miniature();
+        QCOMPARE(miniature->hover(), 1);
+        QTest::mouseMove(miniature, miniature->cardRect(3).center().toPoint());
+        QCOMPARE(view->previewHover(), 3);
+        QCOMPARE(view->layoutPreview()->miniature()->hover(), 3);
+        QTest::mouseMove(view.get(), QPoint(2, 2));
+        QCOMPARE(view->previewHover(), 3);
+    }
+
+    void theWindowIsBuiltOnceAndKeptAfterClosing()
+    {
+        qputenv("TESSEL_SETTINGS_TAB", "Layout");
+        Fixture fixture;
+        SettingsWindowController controller(
+            *fixture.preferences, [] {}, fixture.environment());
+        QCOMPARE(controller.window(), nullptr);
+        controller.show();
+        QWidget* window = controller.window();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tessel Nav Settings"));
+        QCOMPARE(controller.view()->tab(), SettingsTab::layout);
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QCOMPARE(window->width(), SettingsView::viewWidth);
+
+        controller.view()->setTab(SettingsTab::apps);
+        window->close();
+        QVERIFY(!window->isVisible());
+        controller.show();
+        controller.show();
+        QCOMPARE(controller.window(), window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(controller.view()->tab(), SettingsTab::apps);
+        int settingsWindows = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            settingsWindows += top->windowTitle().contains("Settings") ? 1 : 0;
+        QCOMPARE(settingsWindows, 1);
+    }
+
+    void drawnOnCreamWithTheSelectedTabFilled()
+    {
+        Fixture fixture;
+        // A dark desktop does not darken the window.
+        const QPalette desktop = QApplication::palette();
+        QPalette dark = desktop;
+        dark.setColor(QPalette::Window, QColor(30, 30, 30));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        QApplication::setPalette(dark);
+        auto view = fixture.view(SettingsTab::apps);
+        const QImage image = grabAtScale2(*view);
+        QApplication::setPalette(desktop);
+
+        QCOMPARE(image.size(), view->size() * 2);
+        QVERIFY2(near(image.pixelColor(4, 4), TesselBrand::cream()),
+                 qPrintable(describe(image.pixelColor(4, 4))));
+        QVERIFY(
+            near(image.pixelColor(image.width() - 4, image.height() - 4), TesselBrand::cream()));
+        for (SettingsTab tab : SettingsTabs::all) {
+            const QRect button = view->tabButton(tab)->geometry();
+            // Just inside the capsule's left end, clear of the label.
+            const QPoint probe = (button.topLeft() + QPoint(4, button.height() / 2)) * 2;
+            const QColor expected =
+                tab == SettingsTab::apps ? TesselBrand::hoverFill() : TesselBrand::cream();
+            QVERIFY2(near(image.pixelColor(probe), expected),
+                     qPrintable(SettingsTabs::label(tab) + describe(image.pixelColor(probe))));
+        }
+    }
+
+    void previewFramedSizeAndDarkTheme_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("position");
+        QTest::newRow("strip") << "strip"
+                               << "center";
+        QTest::newRow("grid") << "grid"
+                              << "center";
+        QTest::newRow("edge") << "strip"
+                              << "left";
+    }
+
+    void previewFramedSizeAndDarkTheme()
+    {
+        QFETCH(QString, layout);
+        QFETCH(QString, position);
+        Fixture fixture({{"layoutMode", layout},
+                         {"panelPosition", position},
+                         {"appearanceMode", "dark"},
+                         {"glassTint", "none"}});
+        auto view = fixture.view(SettingsTab::appearance);
+        PreviewMiniature* miniature = view->appearancePreview()->miniature();
+        const QImage image = grabAtScale2(*view);
+        const QRect frame(miniature->mapTo(view.get(), QPoint()) * 2, miniature->size() * 2);
+
+        // Scan across and down the middle for the miniature's extent.
+        const QColor cream = TesselBrand::cream();
+        auto extent = [&](QPoint from, QPoint step, int limit) {
+            int first = -1, last = -1;
+            for (int i = 0; i < limit; ++i) {
+                if (!near(image.pixelColor(from + step * i), cream, 6)) {
+                    if (first < 0)
+                        first = i;
+                    last = i;
+                }
+            }
+            return first < 0 ? 0 : last - first + 1;
+        };
+        const QSizeF expected = miniature->geometry().framedSize() * 2;
+        const int across =
+            extent(QPoint(frame.left() - 4, frame.center().y()), {1, 0}, frame.width() + 8);
+        const int down =
+            extent(QPoint(frame.center().x(), frame.top() - 4), {0, 1}, frame.height() + 8);
+        QVERIFY2(std::abs(across - expected.width()) <= 2,
+                 qPrintable(QString("%1 against %2").arg(across).arg(expected.width())));
+        QVERIFY2(std::abs(down - expected.height()) <= 2,
+                 qPrintable(QString("%1 against %2").arg(down).arg(expected.height())));
+
+        // The dark theme draws the miniature dark inside the light window.
+        QVERIFY(image.pixelColor(frame.center()).lightness() < 90);
+        QVERIFY(near(image.pixelColor(frame.left() - 6, frame.center().y()), cream));
+    }
+
+    // A hand-edited or damaged settings file: the window opens, the controls
+    // show what they can, and nothing stored is rewritten by opening it.
+    void badSettingsOpenAndStayAsStored()
+    {
+        QStringList many;
+        for (int i = 0; i < 10000; ++i)
+            many << QStringLiteral("Profile %1").arg(i, 5, 10, QLatin1Char('0'));
+        many << QString(1 << 20, QLatin1Char('x'));
+        Fixture fixture({{"cardWidth", 5000.0},
+                         {"windowSpacing", 99.0},
+                         {"tintOpacity", "lots"},
+                         {"layoutMode", "Grid"},
+                         {"appearanceMode", "sepia"},
+                         {"profileColors", QVariantMap{{"Work", "#12"}}},
+                         {"knownProfiles", many},
+                         {"preferredScreen", "Gone Display"}});
+        const QVariantMap before = fixture.sim.defaults.values();
+        auto view = fixture.view();
+        for (SettingsTab tab : SettingsTabs::all)
+            view->setTab(tab);
+        view->setTab(SettingsTab::appearance);
+        grabAtScale2(*view);
+        QCOMPARE(fixture.sim.defaults.values(), before);
+
+        AppearanceTab* appearance = view->appearanceTab();
+        QCOMPARE(nth<ReadoutLabel>(appearance, 0)->text(), QStringLiteral("5000 pt"));
+        QCOMPARE(nth<QSlider>(appearance, 0)->value(), nth<QSlider>(appearance, 0)->maximum());
+        QCOMPARE(nth<ReadoutLabel>(appearance, 1)->text(), QStringLiteral("40%"));
+        QCOMPARE(appearance->profileColors()->names().size(), 10002);
+        QCOMPARE(nth<ReadoutLabel>(view->layoutTab(), 1)->text(), QStringLiteral("40 pt"));
+        QCOMPARE(view->layoutTab()->displayPicker()->currentIndex(), -1);
+        QVERIFY(named<QRadioButton>(*view, "Horizontal strip (like ⌘Tab)")->isChecked());
+    }
+};
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_SettingsView.moc"

@@ -1,0 +1,63 @@
+#include "app/RenderArguments.h"
+
+#include <QTest>
+
+using Kind = RenderRequest::Kind;
+
+class TestRenderArguments : public QObject {
+    Q_OBJECT
+private slots:
+    void rules_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("renders");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("path");
+        const int view = int(Kind::view);
+        const int window = int(Kind::window);
+
+        QTest::newRow("nothing") << QStringList{} << false << 0 << QString();
+        QTest::newRow("view") << QStringList{"--render-settings", "out.png"} << true << view
+                              << "out.png";
+        QTest::newRow("window") << QStringList{"--render-settings-window", "/tmp/w.png"} << true
+                                << window << "/tmp/w.png";
+        QTest::newRow("view option last: normal start")
+            << QStringList{"--render-settings"} << false << 0 << QString();
+        QTest::newRow("window option last: normal start")
+            << QStringList{"-v", "--render-settings-window"} << false << 0 << QString();
+        QTest::newRow("view wins, in either order")
+            << QStringList{"--render-settings-window", "w.png", "--render-settings", "v.png"}
+            << true << view << "v.png";
+        QTest::newRow("view option last, window has a path")
+            << QStringList{"--render-settings-window", "w.png", "--render-settings"} << true
+            << window << "w.png";
+        QTest::newRow("first occurrence counts")
+            << QStringList{"--render-settings", "a.png", "--render-settings", "b.png"} << true
+            << view << "a.png";
+        QTest::newRow("the next argument is the path, whatever it is")
+            << QStringList{"--render-settings", "--render-settings-window", "x"} << true << view
+            << "--render-settings-window";
+        QTest::newRow("exact match only")
+            << QStringList{"--Render-Settings", "a.png", "--render-settings=b.png",
+                           " --render-settings", "c.png"}
+            << false << 0 << QString();
+        QTest::newRow("relative path kept as given")
+            << QStringList{"--render-settings", "../shots/a b.png"} << true << view
+            << "../shots/a b.png";
+    }
+
+    void rules()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, renders);
+        const std::optional<RenderRequest> request = RenderArguments::parse(arguments);
+        QCOMPARE(request.has_value(), renders);
+        if (request) {
+            QTEST(int(request->kind), "kind");
+            QTEST(request->path, "path");
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestRenderArguments)
+#include "tst_RenderArguments.moc"
