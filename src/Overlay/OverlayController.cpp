@@ -118,6 +118,7 @@ void OverlayController::setPanelContentWidth(double width)
 
 void OverlayController::show(int initialCycle, std::optional<Browser> scope)
 {
+    retireHostingView();
     m_scope = scope;
     const QList<Browser> enabled = m_preferences.enabledBrowsersOrdered();
     const QList<Browser> observed = enabled.isEmpty() ? QList<Browser>{Browser::safari} : enabled;
@@ -323,6 +324,8 @@ void OverlayController::registerSnapshot(const QImage& image, const QString& id)
 {
     const auto previous = m_snapshots.constFind(id);
     const bool same = previous != m_snapshots.cend() && previous->cacheKey() == image.cacheKey();
+    if (!same)
+        m_cardDrawingCache.forgetSnapshot(id);
     m_snapshots.insert(id, image);
     emit snapshotsChanged();
     if (same && m_averageColors.contains(id))
@@ -501,6 +504,27 @@ QRectF OverlayController::panelFrame() const
     return coordinates(m_environment.screens.screens()).fromQt(m_panel->geometry());
 }
 
+void OverlayController::retireHostingView()
+{
+    if (!m_hostingView)
+        return;
+    // The showing that begins draws in a view of its own: the last one stops
+    // following the state at once instead of redrawing, hidden, at every
+    // change until it goes.
+    disconnect(this, nullptr, m_hostingView, nullptr);
+    disconnect(&m_preferences, nullptr, m_hostingView, nullptr);
+    m_panel->setContentView(nullptr);
+    m_hostingView = nullptr;
+}
+
+void OverlayController::orderOut()
+{
+    m_panel->hide();
+    // Out of sight the view has nothing more to show, and letting it go now
+    // keeps its teardown away from the next showing.
+    retireHostingView();
+}
+
 void OverlayController::presentPanel()
 {
     if (!m_panel) {
@@ -511,7 +535,7 @@ void OverlayController::presentPanel()
         // meanwhile has stopped it or made the overlay visible again.
         connect(m_fade, &QAbstractAnimation::finished, this, [this] {
             if (!m_isVisible && m_panel)
-                m_panel->hide();
+                orderOut();
         });
     }
     m_hostingView = new OverlayView(*this, m_preferences, m_panel);
@@ -620,7 +644,7 @@ void OverlayController::hide()
         return;
     m_fade->stop();
     if (reduceMotion()) {
-        m_panel->hide();
+        orderOut();
         return;
     }
     m_fade->setDuration(fadeOutMilliseconds);

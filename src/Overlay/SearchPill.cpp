@@ -41,16 +41,26 @@ SearchPill::SearchPill(QWidget* parent) : QWidget(parent)
 
 void SearchPill::setState(const QString& query, bool isTesselTheme, const ColorScheme& scheme)
 {
+    if (query == m_query && isTesselTheme == m_isTesselTheme && scheme == m_scheme &&
+        m_naturalWidth > 0)
+        return;
     m_query = query;
     m_isTesselTheme = isTesselTheme;
     m_scheme = scheme;
+    const QFontMetricsF metrics(textFont(!m_query.isEmpty()));
+    m_naturalWidth =
+        2 * horizontalPadding + glassSide() + itemSpacing + metrics.horizontalAdvance(shownText());
+    m_naturalHeight = 2 * verticalPadding + std::max(metrics.height(), glassSide());
     resize(sizeHint());
     update();
 }
 
 void SearchPill::setMaximumPillWidth(double width)
 {
-    m_maximumWidth = std::max(width, 2 * horizontalPadding + glassSide());
+    const double maximum = std::max(width, 2 * horizontalPadding + glassSide());
+    if (maximum == m_maximumWidth)
+        return;
+    m_maximumWidth = maximum;
     resize(sizeHint());
 }
 
@@ -61,11 +71,8 @@ QString SearchPill::shownText() const
 
 QSize SearchPill::sizeHint() const
 {
-    const QFontMetricsF metrics(textFont(!m_query.isEmpty()));
-    const double natural =
-        2 * horizontalPadding + glassSide() + itemSpacing + metrics.horizontalAdvance(shownText());
-    const double height = 2 * verticalPadding + std::max(metrics.height(), glassSide());
-    return {int(std::ceil(std::min(natural, m_maximumWidth))), int(std::ceil(height))};
+    return {int(std::ceil(std::min(m_naturalWidth, m_maximumWidth))),
+            int(std::ceil(m_naturalHeight))};
 }
 
 void SearchPill::paintEvent(QPaintEvent*)

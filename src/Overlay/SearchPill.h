@@ -29,4 +29,6 @@ private:
     bool m_isTesselTheme = false;
     ColorScheme m_scheme;
     double m_maximumWidth = 600;
+    double m_naturalWidth = 0; // of the capsule around the whole text
+    double m_naturalHeight = 0;
 };

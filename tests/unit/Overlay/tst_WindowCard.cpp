@@ -224,20 +224,6 @@ private slots:
             }
         }
     }
-
-    void widgetReportsEnterAndClick()
-    {
-        WindowCardContent content;
-        content.window = sampleWindow();
-        WindowCard card(content, ColorScheme::light());
-        const QSizeF size = WindowCard::cardSize(260);
-        QCOMPARE(card.size(), QSize(int(std::ceil(size.width())), int(std::ceil(size.height()))));
-        QCOMPARE(card.width(), 280);
-        int clicks = 0;
-        connect(&card, &WindowCard::clicked, this, [&] { ++clicks; });
-        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(3, 3)); // in the padding
-        QCOMPARE(clicks, 1);
-    }
 };
 
 QTEST_MAIN(TestWindowCard)
