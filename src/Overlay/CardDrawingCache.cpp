@@ -1,11 +1,7 @@
 #include "Overlay/CardDrawingCache.h"
 
-#include "Overlay/WindowCardRules.h"
-
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTextLayout>
 
 QImage CardDrawingCache::thumbnail(const QString& windowId, const QImage& snapshot,
                                    const ThumbnailLayout& layout)
@@ -47,39 +43,15 @@ QImage CardDrawingCache::renderThumbnail(const QImage& snapshot, const Thumbnail
     return result;
 }
 
-CardDrawingCache::Line CardDrawingCache::line(const QString& text, const QFont& font, double width)
+TextLine CardDrawingCache::line(const QString& text, const QFont& font, double width)
 {
     const QString key =
         font.key() + QLatin1Char('\x1f') + QString::number(width) + QLatin1Char('\x1f') + text;
-    if (const Line* found = m_lines.object(key))
+    if (const TextLine* found = m_lines.object(key))
         return *found;
-    const Line laidOut(text, font, width);
-    m_lines.insert(key, new Line(laidOut));
+    const TextLine laidOut(text, font, width);
+    m_lines.insert(key, new TextLine(laidOut));
     return laidOut;
-}
-
-CardDrawingCache::Line::Line(const QString& text, const QFont& font, double width)
-    : m_layout(std::make_shared<QTextLayout>(
-          QFontMetricsF(font).elidedText(WindowCardRules::singleLine(text), Qt::ElideRight, width),
-          font))
-{
-    // Kept shaped: drawing it again costs no more than placing its glyphs.
-    m_layout->setCacheEnabled(true);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    m_layout->setTextOption(option);
-    m_layout->beginLayout();
-    QTextLine line = m_layout->createLine();
-    if (line.isValid())
-        line.setPosition(QPointF(0, 0));
-    m_layout->endLayout();
-    if (line.isValid())
-        m_size = QSizeF(line.naturalTextWidth(), line.height());
-}
-
-void CardDrawingCache::Line::draw(QPainter& painter, const QPointF& topLeft) const
-{
-    m_layout->draw(&painter, topLeft);
 }
 
 qint64 CardDrawingCache::thumbnailBytes() const

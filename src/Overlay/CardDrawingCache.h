@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Overlay/TextLine.h"
+
 #include <QCache>
 #include <QColor>
 #include <QFont>
@@ -9,11 +11,6 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
-
-#include <memory>
-
-class QPainter;
-class QTextLayout;
 
 // What the cards draw again at every repaint and every showing, prepared
 // once: each window's thumbnail (the faint well with the snapshot letter-boxed
@@ -42,21 +39,9 @@ public:
     // The window's snapshot was replaced: its thumbnail is of no more use.
     void forgetSnapshot(const QString& windowId) { m_thumbnails.remove(windowId); }
 
-    // One line of text, made fit for a line, elided at its end to a width and
-    // shaped in a font, ready to draw as often as needed.
-    class Line {
-    public:
-        Line(const QString& text, const QFont& font, double width);
-        QSizeF size() const { return m_size; }
-        // With the painter's pen, its top-left corner at the point.
-        void draw(QPainter& painter, const QPointF& topLeft) const;
-
-    private:
-        std::shared_ptr<QTextLayout> m_layout;
-        QSizeF m_size;
-    };
-    // The line, from the most recently used ones when it is among them.
-    Line line(const QString& text, const QFont& font, double width);
+    // A line of text elided to the width and laid out in the font, from the
+    // most recently used ones when it is among them.
+    TextLine line(const QString& text, const QFont& font, double width);
 
     qsizetype thumbnailCount() const { return m_thumbnails.size(); }
     qint64 thumbnailBytes() const;
@@ -69,5 +54,5 @@ private:
     };
     QHash<QString, Thumbnail> m_thumbnails;
     // Titles change as windows go from page to page: the lines are bounded.
-    QCache<QString, Line> m_lines{4096};
+    QCache<QString, TextLine> m_lines{4096};
 };

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QTextBoundaryFinder>
+#include <QTimer>
 
 #include <algorithm>
 #include <future>
@@ -520,9 +521,21 @@ void OverlayController::retireHostingView()
 void OverlayController::orderOut()
 {
     m_panel->hide();
-    // Out of sight the view has nothing more to show, and letting it go now
-    // keeps its teardown away from the next showing.
+    // Out of sight the view has nothing more to show. It goes now, and the
+    // next showing's view is built once control returns to the event loop,
+    // so that neither costs the next showing anything.
     retireHostingView();
+    QTimer::singleShot(0, this, [this] {
+        if (!m_isVisible && m_panel && !m_nextView)
+            m_nextView = makeView();
+    });
+}
+
+OverlayView* OverlayController::makeView()
+{
+    auto* view = new OverlayView(*this, m_preferences, m_panel);
+    view->hide();
+    return view;
 }
 
 void OverlayController::presentPanel()
@@ -538,7 +551,8 @@ void OverlayController::presentPanel()
                 orderOut();
         });
     }
-    m_hostingView = new OverlayView(*this, m_preferences, m_panel);
+    m_hostingView = m_nextView ? m_nextView.data() : makeView();
+    m_nextView = nullptr;
     m_panel->setContentView(m_hostingView);
     layoutPanel(/*anchorTopLeft=*/false);
     m_panel->setAppearance(panelAppearance(m_preferences.appearanceMode()));

@@ -165,6 +165,8 @@ private:
 
     void retireHostingView();
     void orderOut();
+    // A view of this controller, built hidden inside the panel.
+    OverlayView* makeView();
     void presentPanel();
     void layoutPanel(bool anchorTopLeft);
     void panelMoved();
@@ -205,6 +207,7 @@ private:
     bool m_activatedViaHotkey = false;
     QPointer<OverlayPanel> m_panel;
     QPointer<OverlayView> m_hostingView;
+    QPointer<OverlayView> m_nextView; // built, never shown: the next showing's
     bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
     QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel

@@ -26,8 +26,10 @@ void OverlayPanel::setContentView(QWidget* view)
         m_contentView->deleteLater();
     }
     m_contentView = view;
-    if (view)
+    if (view) {
         layout()->addWidget(view);
+        view->show(); // a view built ahead of its showing waits hidden
+    }
 }
 
 void OverlayPanel::setAppearance(std::optional<Appearance> appearance)

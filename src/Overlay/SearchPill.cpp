@@ -47,12 +47,11 @@ void SearchPill::setState(const QString& query, bool isTesselTheme, const ColorS
     m_query = query;
     m_isTesselTheme = isTesselTheme;
     m_scheme = scheme;
-    const QFontMetricsF metrics(textFont(!m_query.isEmpty()));
-    m_naturalWidth =
-        2 * horizontalPadding + glassSide() + itemSpacing + metrics.horizontalAdvance(shownText());
-    m_naturalHeight = 2 * verticalPadding + std::max(metrics.height(), glassSide());
-    resize(sizeHint());
-    update();
+    const QFont font = textFont(!m_query.isEmpty());
+    m_naturalWidth = 2 * horizontalPadding + glassSide() + itemSpacing +
+                     QFontMetricsF(font).horizontalAdvance(shownText());
+    m_naturalHeight = 2 * verticalPadding + std::max(QFontMetricsF(font).height(), glassSide());
+    layOutText();
 }
 
 void SearchPill::setMaximumPillWidth(double width)
@@ -61,7 +60,18 @@ void SearchPill::setMaximumPillWidth(double width)
     if (maximum == m_maximumWidth)
         return;
     m_maximumWidth = maximum;
+    layOutText();
+}
+
+void SearchPill::layOutText()
+{
     resize(sizeHint());
+    const bool hasQuery = !m_query.isEmpty();
+    // The end of a long query is what was typed last: keep it in view.
+    m_text = TextLine(shownText(), textFont(hasQuery),
+                      width() - 2 * horizontalPadding - glassSide() - itemSpacing + 0.5,
+                      hasQuery ? Qt::ElideLeft : Qt::ElideRight);
+    update();
 }
 
 QString SearchPill::shownText() const
@@ -96,14 +106,7 @@ void SearchPill::paintEvent(QPaintEvent*)
     const QRectF glass(horizontalPadding, capsule.center().y() - side / 2, side, side);
     Symbols::paint(painter, glass, QStringLiteral("magnifyingglass"), color);
 
-    const QFont font = textFont(hasQuery);
-    const QRectF textBox(glass.right() + itemSpacing, 0,
-                         capsule.width() - glass.right() - itemSpacing - horizontalPadding,
-                         capsule.height());
-    // The end of a long query is what was typed last: keep it in view.
-    const QString text = QFontMetricsF(font).elidedText(
-        shownText(), hasQuery ? Qt::ElideLeft : Qt::ElideRight, textBox.width() + 0.5);
-    painter.setFont(font);
     painter.setPen(color);
-    painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    m_text.draw(painter, QPointF(glass.right() + itemSpacing,
+                                 capsule.center().y() - m_text.size().height() / 2));
 }

@@ -53,11 +53,10 @@ QPainterPath roundedRect(const QRectF& rect, double radius)
 void drawLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
               const QColor& color, CardDrawingCache* cache)
 {
-    const CardDrawingCache::Line line = cache ? cache->line(text, font, rect.width())
-                                              : CardDrawingCache::Line(text, font, rect.width());
-    const QSizeF size = line.size();
+    const TextLine line =
+        cache ? cache->line(text, font, rect.width()) : TextLine(text, font, rect.width());
     painter.setPen(color);
-    line.draw(painter, rect.center() - QPointF(size.width() / 2, size.height() / 2));
+    line.drawCentred(painter, rect.center());
 }
 
 struct PillStyle {
@@ -94,9 +93,8 @@ void drawPill(QPainter& painter, const WindowCardRules::Pill& pill, const PillSt
               const QRectF& thumbnail, Qt::Corner corner, double maxWidth, CardDrawingCache* cache)
 {
     const double textWidth = maxWidth - 2 * pillPaddingX;
-    const CardDrawingCache::Line text =
-        cache ? cache->line(pill.text, style.font, textWidth)
-              : CardDrawingCache::Line(pill.text, style.font, textWidth);
+    const TextLine text = cache ? cache->line(pill.text, style.font, textWidth)
+                                : TextLine(pill.text, style.font, textWidth);
     const QSizeF size(std::min(text.size().width() + 2 * pillPaddingX, maxWidth),
                       QFontMetricsF(style.font).height() + 2 * pillPaddingY);
     const QRectF inner = thumbnail.adjusted(pillInset, pillInset, -pillInset, -pillInset);
@@ -108,8 +106,7 @@ void drawPill(QPainter& painter, const WindowCardRules::Pill& pill, const PillSt
     const QRectF capsule(origin, size);
     painter.fillPath(roundedRect(capsule, size.height() / 2), style.fill);
     painter.setPen(style.text);
-    text.draw(painter,
-              capsule.center() - QPointF(text.size().width() / 2, text.size().height() / 2));
+    text.drawCentred(painter, capsule.center());
 }
 
 void drawPills(QPainter& painter, const WindowCardContent& content, const ColorScheme& scheme,
