@@ -1,5 +1,6 @@
 #include "Overlay/OverlayController.h"
 
+#include "Platform/ScreenCoordinates.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
 #include "Services/PreferencesService.h"
@@ -486,23 +487,17 @@ bool OverlayController::reduceMotion() const
     return m_environment.workspace.accessibilityDisplayShouldReduceMotion();
 }
 
-PanelCoordinates OverlayController::coordinates(const QList<ScreenInfo>& screens) const
-{
-    QRectF primary;
-    if (!screens.isEmpty())
-        primary = screens.first().frame;
-    else if (const std::optional<ScreenInfo> main = m_environment.screens.mainScreen())
-        primary = main->frame;
-    const QScreen* qtPrimary = QGuiApplication::primaryScreen();
-    return PanelCoordinates(primary,
-                            qtPrimary ? QPointF(qtPrimary->geometry().topLeft()) : QPointF());
-}
-
 QRectF OverlayController::panelFrame() const
 {
     if (!m_panel)
         return {};
-    return coordinates(m_environment.screens.screens()).fromQt(m_panel->geometry());
+    return ScreenCoordinates::toBottomLeft(QRectF(m_panel->geometry()), primaryScreenGeometry());
+}
+
+QRectF OverlayController::primaryScreenGeometry()
+{
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? QRectF(primary->geometry()) : QRectF();
 }
 
 void OverlayController::retireHostingView()
@@ -542,6 +537,10 @@ void OverlayController::presentPanel()
 {
     if (!m_panel) {
         m_panel = new OverlayPanel;
+        m_panel->setCornerRadius(m_preferences.cornerRadius());
+        m_panel->setRoundedMask(m_environment.roundedWindowMask);
+        connect(&m_preferences, &PreferencesService::cornerRadiusChanged, m_panel,
+                &OverlayPanel::setCornerRadius);
         connect(m_panel, &OverlayPanel::moved, this, &OverlayController::panelMoved);
         m_fade = new QPropertyAnimation(m_panel, "windowOpacity", m_panel);
         // Only a fade-out ends with the panel hidden: a showing that began
@@ -587,7 +586,6 @@ void OverlayController::layoutPanel(bool anchorTopLeft)
     if (!target)
         return; // the panel keeps its frame
 
-    const PanelCoordinates converter = coordinates(screens);
     PanelLayoutInput input;
     input.cardWidth = m_preferences.cardWidth();
     input.windowSpacing = m_preferences.windowSpacing();
@@ -600,14 +598,15 @@ void OverlayController::layoutPanel(bool anchorTopLeft)
     input.customCenter = m_preferences.customPanelCenter();
     input.visibleFrame = target->visibleFrame;
     if (anchorTopLeft)
-        input.anchorFrame = converter.fromQt(m_panel->geometry());
+        input.anchorFrame = panelFrame();
     input.screens = screens;
     const PanelLayoutResult result = computePanelLayout(input);
 
     setColumns(result.columns);
     setPanelContentWidth(result.contentWidth);
     m_isProgrammaticMove = true;
-    m_panel->setGeometry(converter.toQt(result.frame));
+    m_panel->setGeometry(
+        windowGeometry(ScreenCoordinates::toTopLeft(result.frame, primaryScreenGeometry())));
     m_isProgrammaticMove = false;
 }
 

@@ -170,7 +170,8 @@ private:
     void presentPanel();
     void layoutPanel(bool anchorTopLeft);
     void panelMoved();
-    PanelCoordinates coordinates(const QList<ScreenInfo>& screens) const;
+    // Where the host's points begin: its origin is this screen's bottom-left corner.
+    static QRectF primaryScreenGeometry();
     bool reduceMotion() const;
 
     void setVisible(bool visible);

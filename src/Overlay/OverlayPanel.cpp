@@ -46,6 +46,29 @@ void OverlayPanel::setAppearance(std::optional<Appearance> appearance)
         setPalette(QPalette(QColor(0x32, 0x32, 0x32)));
 }
 
+void OverlayPanel::setRoundedMask(OverlayEnvironment::RoundedWindowMask mask)
+{
+    m_roundedMask = std::move(mask);
+    if (m_roundedMask)
+        m_roundedMask(*this, m_cornerRadius);
+}
+
+void OverlayPanel::setCornerRadius(double radius)
+{
+    if (radius == m_cornerRadius)
+        return;
+    m_cornerRadius = radius;
+    if (m_roundedMask)
+        m_roundedMask(*this, m_cornerRadius);
+}
+
+void OverlayPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_roundedMask)
+        m_roundedMask(*this, m_cornerRadius);
+}
+
 void OverlayPanel::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);

@@ -42,7 +42,10 @@ OverlayFixture::OverlayFixture(const SimModel& model, const QList<Browser>& enab
       preferences(sim.defaults, sim.workspace, sim.loginItems, sim.systemLog), tracker(platform),
       icons(sim.workspace),
       controller(windowService, metadata, snapshots, focus, preferences, tracker,
-                 OverlayEnvironment{sim.screens, sim.workspace, icons})
+                 OverlayEnvironment{sim.screens, sim.workspace, icons,
+                                    [this](QWidget& window, double radius) {
+                                        roundedMaskRequests.append({&window, radius});
+                                    }})
 {
     preferences.setEnabledBrowsers({enabled.cbegin(), enabled.cend()});
 }
