@@ -39,12 +39,15 @@ void CardCollectionView::setCardStyle(const CardStyle& style)
 void CardCollectionView::setCards(const QList<SafariWindow>& windows,
                                   const QHash<QString, QImage>& snapshots)
 {
-    // Every published change resynchronises the view; the lists themselves
-    // change far less often.
-    if (m_windows.isSharedWith(windows) && m_snapshots.isSharedWith(snapshots))
+    // Every published change resynchronises the view; the lists change far
+    // less often, and a snapshot arriving changes nothing but pixels.
+    if (!m_snapshots.isSharedWith(snapshots)) {
+        m_snapshots = snapshots;
+        update();
+    }
+    if (m_windows.isSharedWith(windows))
         return;
     m_windows = windows;
-    m_snapshots = snapshots;
     m_cardIndex.resize(m_windows.size());
     QHash<QString, int> first;
     first.reserve(m_windows.size());

@@ -15,6 +15,8 @@ OverlayPanel::OverlayPanel()
     setMouseTracking(true);
     setWindowTitle(QStringLiteral("Tessel Nav Switcher"));
     auto* layout = new QVBoxLayout(this);
+    // The controller decides the panel's size; its content never widens it.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 }

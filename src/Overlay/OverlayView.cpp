@@ -272,7 +272,8 @@ void OverlayView::scrollToSelection(bool animate)
         return;
     if (m_cards->count() != m_controller.windows().size())
         sync();
-    const QRect card = m_cards->cardRect(selected);
+    // The card that carries the selected window's id: the first with it.
+    const QRect card = m_cards->cardRect(OverlayRules::cardIndex(m_controller.windows(), selected));
     QScrollBar& horizontal = *m_cardScroll->horizontalScrollBar();
     QScrollBar& vertical = *m_cardScroll->verticalScrollBar();
     const QSize viewport = m_cardScroll->viewport()->size();
