@@ -43,6 +43,11 @@ public:
     // most recently used ones when it is among them.
     TextLine line(const QString& text, const QFont& font, double width);
 
+    // The window's thumbnail as kept now; null when there is none.
+    QImage cachedThumbnail(const QString& windowId) const
+    {
+        return m_thumbnails.value(windowId).image;
+    }
     qsizetype thumbnailCount() const { return m_thumbnails.size(); }
     qint64 thumbnailBytes() const;
 
