@@ -23,7 +23,6 @@ public:
     void setChips(const QList<Browser>& browsers, std::optional<Browser> activeFilter,
                   bool isTesselTheme, const ColorScheme& scheme, BrowserIconCache& icons,
                   double padding);
-    Qt::Orientation orientation() const { return m_orientation; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

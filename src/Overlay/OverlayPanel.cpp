@@ -36,7 +36,6 @@ void OverlayPanel::setContentView(QWidget* view)
 
 void OverlayPanel::setAppearance(std::optional<Appearance> appearance)
 {
-    m_appearance = appearance;
     // An empty palette inherits the application's, which follows the system.
     // One built from a single window colour picks text and base colours of
     // the contrasting kind, as a light or dark look does.

@@ -29,7 +29,6 @@ public:
     QWidget* contentView() const { return m_contentView; }
 
     void setAppearance(std::optional<Appearance> appearance);
-    std::optional<Appearance> appearance() const { return m_appearance; }
 
     // The content's rounded outline. Without a compositor the corners of a
     // translucent window would show what the window system puts there, so
@@ -51,7 +50,6 @@ protected:
 private:
     std::optional<QPoint> m_dragOffset; // pointer minus top-left while dragging
     QPointer<QWidget> m_contentView;
-    std::optional<Appearance> m_appearance;
     OverlayEnvironment::RoundedWindowMask m_roundedMask;
     double m_cornerRadius = 0;
 };

@@ -7,7 +7,6 @@
 #include "Overlay/BrowserIconChip.h"
 #include "Overlay/CardCollectionView.h"
 #include "Overlay/SearchPill.h"
-#include "Overlay/VisualEffectBackground.h"
 #include "Overlay/WindowCardRules.h"
 #include "support/OverlayFixture.h"
 
