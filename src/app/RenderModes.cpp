@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDebug>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
@@ -77,14 +76,6 @@ void writeIgnoringFailure(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
-}
-
-// Qt's own textual form of a rectangle: origin, then width x height.
-QString rectText(const QRectF& rect)
-{
-    QString text;
-    QDebug(&text).nospace() << rect;
-    return text;
 }
 
 // Frames in the host's convention: bottom-left origin, y up.
@@ -187,9 +178,8 @@ void renderWindow(const QString& path)
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(QStringLiteral("rendered: ") + path + QStringLiteral(" window=") +
-              rectText(windowFrame(*window)) + QStringLiteral(" content=") +
-              rectText(contentFrame(*content)));
+    printLine(
+        RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
 }
 
 } // namespace

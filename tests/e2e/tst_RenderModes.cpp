@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, QString());
         const QString number = QStringLiteral("(-?[0-9]+(?:\\.[0-9]+)?)");
-        const QString rect = QStringLiteral("QRectF\\(%1,%1 %1x%1\\)").arg(number);
+        const QString rect = QStringLiteral("\\{\\{%1, %1\\}, \\{%1, %1\\}\\}").arg(number);
         const QRegularExpression line(QStringLiteral("^rendered: ") +
                                       QRegularExpression::escape(path) +
                                       QStringLiteral(" window=") + rect +

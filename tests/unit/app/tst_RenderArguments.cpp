@@ -57,6 +57,24 @@ private slots:
             QTEST(request->path, "path");
         }
     }
+
+    void rectangleText_data()
+    {
+        QTest::addColumn<QRectF>("rect");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole points")
+            << QRectF(485, 131.5, 470, 637) << "{{485, 131.5}, {470, 637}}";
+        QTest::newRow("negative origin, no negative zero")
+            << QRectF(-1440, -0.0, 0.1, 2.0 / 3) << "{{-1440, 0}, {0.1, 0.6666666666666666}}";
+        QTest::newRow("large, never an exponent")
+            << QRectF(1e7, 0, 123456789.25, 1) << "{{10000000, 0}, {123456789.25, 1}}";
+    }
+
+    void rectangleText()
+    {
+        QFETCH(QRectF, rect);
+        QTEST(RenderArguments::rectangleText(rect), "text");
+    }
 };
 
 QTEST_APPLESS_MAIN(TestRenderArguments)
