@@ -31,6 +31,23 @@ std::optional<RenderRequest> parse(const QStringList& arguments)
     return std::nullopt;
 }
 
+QString platformList(const QString& requested, bool hasX11Display, bool hasWaylandDisplay)
+{
+    const QString offscreen = QStringLiteral("offscreen");
+    if (!requested.isEmpty()) {
+        if (requested.split(QLatin1Char(';')).contains(offscreen))
+            return requested;
+        return requested + QLatin1Char(';') + offscreen;
+    }
+    QStringList platforms;
+    if (hasWaylandDisplay)
+        platforms << QStringLiteral("wayland");
+    if (hasX11Display || hasWaylandDisplay)
+        platforms << QStringLiteral("xcb");
+    platforms << offscreen;
+    return platforms.join(QLatin1Char(';'));
+}
+
 QString rectangleText(const QRectF& rect)
 {
     return QStringLiteral("{{%1, %2}, {%3, %4}}")

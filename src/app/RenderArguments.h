@@ -28,6 +28,11 @@ inline const QString windowOption = QStringLiteral("--render-settings-window");
 // the window capture. None: start normally.
 std::optional<RenderRequest> parse(const QStringList& arguments);
 
+// The platforms a render tries, in order, as QT_QPA_PLATFORM takes them:
+// the one asked for (or the desktop's own), then offscreen, so that a render
+// also succeeds with no display at all or with one it cannot reach.
+QString platformList(const QString& requested, bool hasX11Display, bool hasWaylandDisplay);
+
 // A rectangle as origin and size, each a pair in braces: {{x, y}, {w, h}}.
 // Numbers in plain decimal, as few digits as give the value back exactly,
 // never an exponent and never a negative zero.

@@ -33,12 +33,15 @@ constexpr int windowSettleMilliseconds = 1000;
 // platform notes) must not reach standard error.
 void discardMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-// With no display to talk to, draw offscreen rather than fail.
-void chooseOffscreenWithoutDisplay()
+// A display that is missing or cannot be reached leaves the offscreen
+// platform to draw on, rather than a failed start.
+void fallBackToOffscreen()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM",
+            RenderArguments::platformList(qEnvironmentVariable("QT_QPA_PLATFORM"),
+                                          !qEnvironmentVariableIsEmpty("DISPLAY"),
+                                          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+                .toLocal8Bit());
 }
 
 void printLine(const QString& line)
@@ -196,7 +199,7 @@ std::optional<int> runIfRequested(int& argc, char** argv)
         return std::nullopt;
 
     qInstallMessageHandler(discardMessage);
-    chooseOffscreenWithoutDisplay();
+    fallBackToOffscreen();
     QApplication app(argc, argv);
     if (request->kind == RenderRequest::Kind::view)
         renderView(request->path);

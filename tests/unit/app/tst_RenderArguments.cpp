@@ -58,6 +58,29 @@ private slots:
         }
     }
 
+    void platformListEndsOffscreen_data()
+    {
+        QTest::addColumn<QString>("requested");
+        QTest::addColumn<bool>("x11");
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<QString>("platforms");
+        QTest::newRow("no display") << "" << false << false << "offscreen";
+        QTest::newRow("X11") << "" << true << false << "xcb;offscreen";
+        QTest::newRow("Wayland") << "" << true << true << "wayland;xcb;offscreen";
+        QTest::newRow("asked for, kept first") << "xcb" << false << false << "xcb;offscreen";
+        QTest::newRow("offscreen asked for") << "offscreen" << true << false << "offscreen";
+        QTest::newRow("a list with offscreen")
+            << "vnc;offscreen" << true << false << "vnc;offscreen";
+    }
+
+    void platformListEndsOffscreen()
+    {
+        QFETCH(QString, requested);
+        QFETCH(bool, x11);
+        QFETCH(bool, wayland);
+        QTEST(RenderArguments::platformList(requested, x11, wayland), "platforms");
+    }
+
     void rectangleText_data()
     {
         QTest::addColumn<QRectF>("rect");
