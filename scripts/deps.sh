@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libbenchmark-dev
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth xdotool
   fonts-noto-color-emoji fonts-dejavu-core fonts-inter fonts-noto-core fonts-quicksand
 )

@@ -126,54 +126,44 @@ QList<Browser> Browser::installed(const Workspace& workspace)
     return result;
 }
 
-namespace AppFamily {
-
-bool isWindowScriptApp(Browser browser)
+std::optional<Browser::WindowScriptKind> Browser::windowScriptKind() const
 {
-    switch (browser) {
-    case Browser::safari:
-    case Browser::chrome:
-    case Browser::arc:
-    case Browser::edge:
-    case Browser::brave:
-    case Browser::vivaldi:
-    case Browser::opera:
-    case Browser::finder:
-    case Browser::terminal:
-    case Browser::iterm:
-    case Browser::pages:
-    case Browser::numbers:
-    case Browser::keynote:
+    switch (m_case) {
+    case safari:
+        return WindowScriptKind::safari;
+    case chrome:
+    case edge:
+    case brave:
+    case vivaldi:
+    case opera:
+        return WindowScriptKind::chromium;
+    case arc:
+        return WindowScriptKind::arc;
+    case finder:
+        return WindowScriptKind::finder;
+    case terminal:
+    case iterm:
+    case pages:
+    case numbers:
+    case keynote:
+        return WindowScriptKind::generic;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool Browser::isDocumentApp() const
+{
+    switch (m_case) {
+    case photoshop:
+    case illustrator:
+    case indesign:
+    case acrobat:
         return true;
     default:
         return false;
     }
 }
-
-bool isDocumentApp(Browser browser)
-{
-    switch (browser) {
-    case Browser::photoshop:
-    case Browser::illustrator:
-    case Browser::indesign:
-    case Browser::acrobat:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isScriptedApp(Browser browser)
-{
-    return isWindowScriptApp(browser) || isDocumentApp(browser);
-}
-
-bool isAccessibilityOnly(Browser browser)
-{
-    return !isScriptedApp(browser);
-}
-
-} // namespace AppFamily
 
 QImage BrowserIconCache::icon(Browser browser)
 {

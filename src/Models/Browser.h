@@ -51,6 +51,9 @@ public:
     };
     static constexpr int count = 32;
 
+    // The dialect of an app's window-list script (see the metadata service).
+    enum class WindowScriptKind : quint8 { safari, chromium, arc, finder, generic };
+
     constexpr Browser(Case value) : m_case(value) {}   // NOLINT(google-explicit-constructor)
     constexpr operator Case() const { return m_case; } // NOLINT(google-explicit-constructor)
 
@@ -66,6 +69,24 @@ public:
     QString bundleID() const;
     QColor badgeColor() const;
 
+    // The app families. Every service and view that treats apps differently
+    // decides through these, never by listing apps itself.
+    //
+    // Answers a window-list script; its windows found only by scripting are
+    // focused by a window script.
+    bool isWindowScriptApp() const { return windowScriptKind().has_value(); }
+    // No value for an app outside the window-script family.
+    std::optional<WindowScriptKind> windowScriptKind() const;
+    // Scripted by its open documents rather than by its windows.
+    bool isDocumentApp() const;
+    // The one document app that reports the document in front, shows one
+    // document per window and switches documents only through its Window menu.
+    bool isWindowMenuDocumentApp() const { return m_case == acrobat; }
+    // Either of the two script families: its windows are merged after listing.
+    bool isScriptedApp() const { return isWindowScriptApp() || isDocumentApp(); }
+    // Never sent a script: its windows come from Accessibility alone.
+    bool isAccessibilityOnly() const { return !isScriptedApp(); }
+
     // Asked afresh at every call, so an app installed meanwhile is seen.
     bool isInstalled(const Workspace& workspace) const;
     static QList<Browser> installed(const Workspace& workspace);
@@ -78,15 +99,6 @@ inline size_t qHash(Browser browser, size_t seed = 0) noexcept
 {
     return qHash(int(Browser::Case(browser)), seed);
 }
-
-// The app families. The roster carries no family of its own: services decide
-// by case through these sets.
-namespace AppFamily {
-bool isWindowScriptApp(Browser browser);   // answers a window-list script
-bool isDocumentApp(Browser browser);       // scripted by open documents
-bool isScriptedApp(Browser browser);       // either of the two above
-bool isAccessibilityOnly(Browser browser); // never scripted
-} // namespace AppFamily
 
 // App icons, looked up once per app and kept for the life of the process.
 // An app that is not installed yet is asked for again at the next call.

@@ -23,13 +23,13 @@ enum class AXError {
     Success,
     Failure,
     IllegalArgument,
-    InvalidElement,        // the element is stale: its window or app is gone
-    CannotComplete,        // the app did not answer within the messaging time-out
+    InvalidElement, // the element is stale: its window or app is gone
+    CannotComplete, // the app did not answer within the messaging time-out
     AttributeUnsupported,
     ActionUnsupported,
     NoValue,
-    NotImplemented,        // e.g. the window-number call is unavailable
-    APIDisabled,           // the process is not trusted for Accessibility
+    NotImplemented, // e.g. the window-number call is unavailable
+    APIDisabled,    // the process is not trusted for Accessibility
 };
 
 // A reference to an application or UI element of another process. A plain
@@ -38,8 +38,8 @@ enum class AXError {
 // The messaging time-out belongs to the reference, as on the host.
 struct AXElement {
     pid_t pid = 0;
-    quint64 token = 0;            // 0 is the application element of pid
-    double messagingTimeout = 0;  // seconds; 0 = the host's default
+    quint64 token = 0;           // 0 is the application element of pid
+    double messagingTimeout = 0; // seconds; 0 = the host's default
 
     bool isApplication() const { return token == 0; }
     friend bool operator==(const AXElement& a, const AXElement& b)

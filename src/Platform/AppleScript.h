@@ -65,8 +65,8 @@ struct AppleScriptProgram {
 };
 
 struct AppleScriptRun {
-    std::optional<AEDescriptor> result;     // absent when the run failed
-    std::optional<QVariantMap> errorInfo;   // present exactly when the run failed
+    std::optional<AEDescriptor> result;   // absent when the run failed
+    std::optional<QVariantMap> errorInfo; // present exactly when the run failed
 };
 
 class AppleScript {

@@ -24,7 +24,7 @@ enum class CGEventType : quint32 {
 using CGEventFlags = quint64;
 
 namespace CGEventFlag {
-constexpr CGEventFlags alphaShift = 0x10000;   // Caps Lock
+constexpr CGEventFlags alphaShift = 0x10000; // Caps Lock
 constexpr CGEventFlags shift = 0x20000;
 constexpr CGEventFlags control = 0x40000;
 constexpr CGEventFlags option = 0x80000;

@@ -15,7 +15,7 @@
 
 struct ShareableWindow {
     quint32 windowID = 0;
-    QRectF frame;     // points, top-left origin
+    QRectF frame; // points, top-left origin
     QString title;
     pid_t pid = 0;
     bool isOnScreen = true;

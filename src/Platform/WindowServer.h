@@ -24,9 +24,9 @@ class WindowServer {
 public:
     // Which windows a list copy includes.
     enum class ListOption {
-        All,                     // option 0: on- and off-screen, every Space
+        All, // option 0: on- and off-screen, every Space
         OnScreenOnly,
-        IncludingWindow,         // only the window given as relativeTo
+        IncludingWindow, // only the window given as relativeTo
     };
     static constexpr quint32 nullWindowID = 0;
 

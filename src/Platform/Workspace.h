@@ -26,7 +26,8 @@ public:
     virtual QImage iconForFile(const QString& path) const = 0;
 
     // The running instances, in launch order; several for an app running twice.
-    virtual QList<RunningApplication> runningApplications(const QString& bundleIdentifier) const = 0;
+    virtual QList<RunningApplication>
+    runningApplications(const QString& bundleIdentifier) const = 0;
     virtual std::optional<RunningApplication> runningApplication(pid_t pid) const = 0;
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
 

@@ -1,5 +1,6 @@
 #include "HotkeyService.h"
 
+#include "Models/ControlCharacters.h"
 #include "Platform/KeyCode.h"
 #include "Platform/SystemLog.h"
 
@@ -52,18 +53,13 @@ int digitFor(quint16 key)
     return key < digitKeyCodes.size() ? digitKeyCodes[key] : 0;
 }
 
-// Control and format characters (Return, Escape, Tab...), and the characters
-// the host gives function keys, navigation keys and arrows, which belong to
-// no text.
-// Judged by code point: a format character beyond the first plane (the tags
-// of a subdivision flag) arrives as two UTF-16 units of no category of note.
-bool isTypable(const QString& characters)
+// What typing may add to the search: no control or format character (Return,
+// Escape, Tab...), and none of the characters the host gives function keys,
+// navigation keys and arrows, which belong to no text.
+bool isSearchText(const QString& characters)
 {
     for (const char32_t ch : characters.toUcs4()) {
-        const QChar::Category category = QChar::category(ch);
-        if (category == QChar::Other_Control || category == QChar::Other_Format)
-            return false;
-        if (ch >= 0xF700 && ch <= 0xF8FF)
+        if (isControlOrFormatCharacter(ch) || (ch >= 0xF700 && ch <= 0xF8FF))
             return false;
     }
     return true;
@@ -228,7 +224,7 @@ bool HotkeyService::routeKey(quint16 key, bool reversed)
 bool HotkeyService::typeCharacters(const KeyEvent& event)
 {
     const std::optional<QString>& characters = event.charactersIgnoringModifiers;
-    if (!characters || characters->isEmpty() || !isTypable(*characters))
+    if (!characters || characters->isEmpty() || !isSearchText(*characters))
         return false;
     call(onType, *characters);
     return true;

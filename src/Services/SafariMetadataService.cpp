@@ -4,15 +4,15 @@
 #include "Platform/Platform.h"
 #include "Platform/Workspace.h"
 #include "Services/SafariWindowService.h"
+#include "Services/ScriptText.h"
 
 #include <QPointer>
 
 namespace {
 
-// The bodies follow the app's quoted bundle identifier; their first character
-// closes the quote.
+// The bodies follow the app's tell line.
 const char* const safariBody =
-    "\"\n    set out to {}\n    repeat with w in windows\n        try\n"
+    "\n    set out to {}\n    repeat with w in windows\n        try\n"
     "            set theID to (id of w) as text\n            set theName to name of w as text\n"
     "            set theCount to count of tabs of w\n            set theMin to miniaturized of w\n"
     "            set theURL to \"\"\n            try\n"
@@ -21,7 +21,7 @@ const char* const safariBody =
     "        end try\n    end repeat\n    return out\nend tell";
 
 const char* const chromiumBody =
-    "\"\n    set out to {}\n    repeat with w in windows\n        try\n"
+    "\n    set out to {}\n    repeat with w in windows\n        try\n"
     "            set theID to (id of w) as text\n            set theName to title of w as text\n"
     "            set theCount to count of tabs of w\n            set theMin to minimized of w\n"
     "            set theURL to \"\"\n            try\n"
@@ -30,7 +30,7 @@ const char* const chromiumBody =
     "        end try\n    end repeat\n    return out\nend tell";
 
 const char* const arcBody =
-    "\"\n    set out to {}\n    repeat with w in windows\n        try\n"
+    "\n    set out to {}\n    repeat with w in windows\n        try\n"
     "            set theID to (id of w) as text\n            set theName to name of w as text\n"
     "            set theCount to 0\n            try\n"
     "                set theCount to count of tabs of w\n            end try\n"
@@ -42,7 +42,7 @@ const char* const arcBody =
     "        end try\n    end repeat\n    return out\nend tell";
 
 const char* const finderBody =
-    "\"\n    set out to {}\n    repeat with w in Finder windows\n        try\n"
+    "\n    set out to {}\n    repeat with w in Finder windows\n        try\n"
     "            set theID to (id of w) as text\n            set theName to name of w as text\n"
     "            set theURL to \"\"\n            try\n"
     "                set theURL to URL of (target of w)\n            end try\n"
@@ -50,7 +50,7 @@ const char* const finderBody =
     "        end try\n    end repeat\n    return out\nend tell";
 
 const char* const genericBody =
-    "\"\n    set out to {}\n    repeat with w in windows\n        try\n"
+    "\n    set out to {}\n    repeat with w in windows\n        try\n"
     "            set theID to (id of w) as text\n            set theName to name of w as text\n"
     "            set theMin to false\n            try\n"
     "                set theMin to miniaturized of w\n            end try\n"
@@ -58,14 +58,9 @@ const char* const genericBody =
     "        end try\n    end repeat\n    return out\nend tell";
 
 const char* const documentsBody =
-    "\"\n    set out to {}\n    repeat with d in documents\n        try\n"
+    "\n    set out to {}\n    repeat with d in documents\n        try\n"
     "            set end of out to (name of d as text)\n        end try\n"
     "    end repeat\n    return out\nend tell";
-
-QString tellApplication(Browser browser)
-{
-    return QStringLiteral("tell application id \"") + browser.bundleID();
-}
 
 // "<message> (<number>)" from a run's error dictionary.
 QString scriptErrorMessage(const QVariantMap& errorInfo)
@@ -162,45 +157,37 @@ SafariMetadataService::~SafariMetadataService() = default;
 
 std::optional<QString> SafariMetadataService::listScript(Browser browser)
 {
-    const char* body = nullptr;
-    switch (browser) {
-    case Browser::safari:
+    const std::optional<Browser::WindowScriptKind> kind = browser.windowScriptKind();
+    if (!kind)
+        return std::nullopt;
+    const char* body = genericBody;
+    switch (*kind) {
+    case Browser::WindowScriptKind::safari:
         body = safariBody;
         break;
-    case Browser::chrome:
-    case Browser::edge:
-    case Browser::brave:
-    case Browser::vivaldi:
-    case Browser::opera:
+    case Browser::WindowScriptKind::chromium:
         body = chromiumBody;
         break;
-    case Browser::arc:
+    case Browser::WindowScriptKind::arc:
         body = arcBody;
         break;
-    case Browser::finder:
+    case Browser::WindowScriptKind::finder:
         body = finderBody;
         break;
-    case Browser::terminal:
-    case Browser::iterm:
-    case Browser::pages:
-    case Browser::numbers:
-    case Browser::keynote:
-        body = genericBody;
+    case Browser::WindowScriptKind::generic:
         break;
-    default:
-        return std::nullopt;
     }
-    return tellApplication(browser) + QLatin1String(body);
+    return ScriptText::tellApplication(browser) + QLatin1String(body);
 }
 
 QString SafariMetadataService::documentsScript(Browser browser)
 {
-    return tellApplication(browser) + QLatin1String(documentsBody);
+    return ScriptText::tellApplication(browser) + QLatin1String(documentsBody);
 }
 
 QString SafariMetadataService::activeDocumentScript(Browser browser)
 {
-    return tellApplication(browser) + QStringLiteral("\" to get name of active doc");
+    return ScriptText::tellApplication(browser) + QStringLiteral(" to get name of active doc");
 }
 
 MetadataResult<AEDescriptor> SafariMetadataService::runScript(Browser browser,
@@ -221,7 +208,7 @@ MetadataResult<AEDescriptor> SafariMetadataService::runScript(Browser browser,
 MetadataResult<QList<WindowMetadata>> SafariMetadataService::fetchMetadata(Browser browser)
 {
     const std::optional<QString> script = listScript(browser);
-    if (!AppFamily::isWindowScriptApp(browser) || !script)
+    if (!browser.isWindowScriptApp() || !script)
         return MetadataError::notSupported(browser);
     if (m_workspace.runningApplications(browser.bundleID()).isEmpty())
         return MetadataError::notRunning(browser);
@@ -285,9 +272,9 @@ QList<SafariWindow> SafariMetadataService::mergeAndEnrich(const QList<SafariWind
                                                           Browser browser,
                                                           const SafariWindowService& windowService)
 {
-    if (AppFamily::isDocumentApp(browser))
+    if (browser.isDocumentApp())
         return mergeDocuments(axWindows, browser);
-    if (AppFamily::isAccessibilityOnly(browser))
+    if (browser.isAccessibilityOnly())
         return axWindows;
 
     const MetadataResult<QList<WindowMetadata>> fetched = fetchMetadata(browser);
@@ -343,9 +330,9 @@ QList<SafariWindow> SafariMetadataService::mergeDocuments(const QList<SafariWind
 
     const pid_t pid = mergePid(axWindows, browser);
     QList<SafariWindow> merged;
-    if (browser == Browser::acrobat) {
-        // Acrobat shows one document per window and tells which one is in
-        // front; only that document can be tied to an Accessibility window.
+    if (browser.isWindowMenuDocumentApp()) {
+        // One document per window, and only the one in front is known: only
+        // that document can be tied to an Accessibility window.
         const std::optional<QString> active = fetchActiveDocName(browser);
         for (const QString& name : names) {
             if (active && name == *active && !axWindows.isEmpty()) {
@@ -383,14 +370,11 @@ void SafariMetadataService::mergeAndEnrichAsync(const QList<SafariWindow>& axWin
                                                 const SafariWindowService& windowService,
                                                 QObject* context, MergeCompletion completion)
 {
+    // Taken here, on the context's thread, where the context lives and dies.
     const QPointer<QObject> receiver(context);
     m_scriptQueue.async(
-        [this, axWindows, browser, &windowService, receiver, completion = std::move(completion)] {
+        [this, axWindows, browser, windowService, receiver, completion = std::move(completion)] {
             const QList<SafariWindow> merged = mergeAndEnrich(axWindows, browser, windowService);
-            // Checked on the main thread, where the receiver lives and dies.
-            m_mainThread.post([receiver, completion, merged] {
-                if (receiver)
-                    completion(merged);
-            });
+            m_mainThread.post(receiver, [completion, merged] { completion(merged); });
         });
 }

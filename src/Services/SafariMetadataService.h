@@ -65,7 +65,9 @@ template <typename T> using MetadataResult = std::variant<T, MetadataError>;
 //
 // One instance is created by the application. The asynchronous merges run one
 // after another on the service's serial queue; lastErrors() may be read from
-// any thread.
+// any thread. The platform and the guard must outlive the service; its
+// destructor waits for the merge in progress and drops the queued ones and
+// the completions not yet delivered.
 class SafariMetadataService {
 public:
     using Timeouts = MetadataTimeouts;
@@ -92,7 +94,10 @@ public:
 
     // The same on the service's serial queue. The completion is called on the
     // thread of `context` (the main thread), and not at all once `context` is
-    // gone: that is how a caller drops a result it no longer wants.
+    // gone: that is how a caller drops a result it no longer wants. The job
+    // keeps a copy of the window service, which holds only references to the
+    // platform, so the caller's window service may go at once; the platform
+    // must outlive this service in any case.
     using MergeCompletion = std::function<void(const QList<SafariWindow>&)>;
     void mergeAndEnrichAsync(const QList<SafariWindow>& axWindows, Browser browser,
                              const SafariWindowService& windowService, QObject* context,

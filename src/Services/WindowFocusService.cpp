@@ -6,6 +6,7 @@
 #include "Platform/SystemLog.h"
 #include "Platform/Workspace.h"
 #include "Services/ScriptGuard.h"
+#include "Services/ScriptText.h"
 
 #include <QRegularExpression>
 
@@ -14,40 +15,27 @@
 
 namespace {
 
-// The app's scripting term for a window's minimized state; none for Finder
-// and the apps that are not focused by window script.
-QString unminimizeWord(Browser browser)
+// The app's scripting term for a window's minimized state; none for Finder,
+// whose windows are never minimized in its scripting.
+QString unminimizeWord(Browser::WindowScriptKind kind)
 {
-    switch (browser) {
-    case Browser::safari:
-    case Browser::arc:
-    case Browser::terminal:
-    case Browser::iterm:
-    case Browser::pages:
-    case Browser::numbers:
-    case Browser::keynote:
+    switch (kind) {
+    case Browser::WindowScriptKind::safari:
+    case Browser::WindowScriptKind::arc:
+    case Browser::WindowScriptKind::generic:
         return QStringLiteral("miniaturized");
-    case Browser::chrome:
-    case Browser::edge:
-    case Browser::brave:
-    case Browser::vivaldi:
-    case Browser::opera:
+    case Browser::WindowScriptKind::chromium:
         return QStringLiteral("minimized");
-    default:
-        return {};
+    case Browser::WindowScriptKind::finder:
+        break;
     }
+    return {};
 }
 
 QString documentSwitchProperty(Browser browser)
 {
     return browser == Browser::indesign ? QStringLiteral("active document")
                                         : QStringLiteral("current document");
-}
-
-bool isControlCharacter(char32_t codePoint)
-{
-    const QChar::Category category = QChar::category(codePoint);
-    return category == QChar::Other_Control || category == QChar::Other_Format;
 }
 
 std::optional<QString> titleOf(const Accessibility& accessibility, const AXElement& element)
@@ -85,19 +73,6 @@ WindowFocusService::~WindowFocusService()
     m_jobsDone.wait(lock, [this] { return m_pendingJobs == 0; });
 }
 
-QString WindowFocusService::escapeForScript(const QString& text)
-{
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    escaped.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-    QList<char32_t> kept;
-    for (const char32_t codePoint : escaped.toUcs4()) {
-        if (!isControlCharacter(codePoint))
-            kept << codePoint;
-    }
-    return QString::fromUcs4(kept.constData(), kept.size());
-}
-
 QString WindowFocusService::windowReference(const QString& scriptWindowID)
 {
     // Anchored at the very end: "$" would also match before a final line feed.
@@ -109,31 +84,30 @@ QString WindowFocusService::windowReference(const QString& scriptWindowID)
         if (fits)
             return scriptWindowID;
     }
-    return QLatin1Char('"') + escapeForScript(scriptWindowID) + QLatin1Char('"');
+    return ScriptText::quoted(scriptWindowID);
 }
 
 QString WindowFocusService::windowFocusScript(Browser browser, const QString& scriptWindowID)
 {
     const QString reference = windowReference(scriptWindowID);
-    const QString word = unminimizeWord(browser);
+    const auto kind = browser.windowScriptKind();
+    const QString word = kind ? unminimizeWord(*kind) : QString();
     // The un-minimize clause is sent whether or not the window is minimized;
     // its try block swallows its failure.
     const QString unminimize = word.isEmpty() ? QString()
                                               : QStringLiteral("try\n    set ") + word +
                                                     QStringLiteral(" of window id ") + reference +
                                                     QStringLiteral(" to false\nend try");
-    return QStringLiteral("tell application id \"") + browser.bundleID() +
-           QStringLiteral("\"\n    ") + unminimize +
+    return ScriptText::tellApplication(browser) + QStringLiteral("\n    ") + unminimize +
            QStringLiteral("\n    set index of window id ") + reference +
            QStringLiteral(" to 1\nend tell");
 }
 
 QString WindowFocusService::documentSwitchScript(Browser browser, const QString& documentName)
 {
-    return QStringLiteral("tell application id \"") + browser.bundleID() +
-           QStringLiteral("\"\n    set ") + documentSwitchProperty(browser) +
-           QStringLiteral(" to document \"") + escapeForScript(documentName) +
-           QStringLiteral("\"\nend tell");
+    return ScriptText::tellApplication(browser) + QStringLiteral("\n    set ") +
+           documentSwitchProperty(browser) + QStringLiteral(" to document ") +
+           ScriptText::quoted(documentName) + QStringLiteral("\nend tell");
 }
 
 void WindowFocusService::focus(const SafariWindow& window)
@@ -149,10 +123,10 @@ void WindowFocusService::focus(const SafariWindow& window)
     } else if (window.scriptWindowID) {
         const QString scriptID = *window.scriptWindowID;
         const pid_t pid = window.pid;
-        if (browser == Browser::acrobat) {
-            runInBackground([this, scriptID, pid] { focusViaWindowMenu(scriptID, pid); });
-        } else if (browser == Browser::photoshop || browser == Browser::illustrator ||
-                   browser == Browser::indesign) {
+        if (browser.isWindowMenuDocumentApp()) {
+            runInBackground(
+                [this, browser, scriptID, pid] { focusViaWindowMenu(browser, scriptID, pid); });
+        } else if (browser.isDocumentApp()) {
             const QString script = documentSwitchScript(browser, scriptID);
             runInBackground([this, script, browser] {
                 runGuarded(script, browser, QStringLiteral("Document switch"));
@@ -210,15 +184,13 @@ void WindowFocusService::runGuarded(const QString& source, Browser browser, cons
                         describeErrorInfo(*errorInfo));
 }
 
-QStringList WindowFocusService::acrobatDocumentNames()
+QStringList WindowFocusService::documentNames(Browser browser)
 {
-    const Browser acrobat = Browser::acrobat;
-    const std::optional<AppleScriptProgram> program =
-        m_appleScript.build(QStringLiteral("tell application id \"") + acrobat.bundleID() +
-                            QStringLiteral("\" to get name of documents"));
+    const std::optional<AppleScriptProgram> program = m_appleScript.build(
+        ScriptText::tellApplication(browser) + QStringLiteral(" to get name of documents"));
     if (!program)
         return {};
-    const GuardResult result = m_guard.execute(*program, acrobat, m_scriptTimeout);
+    const GuardResult result = m_guard.execute(*program, browser, m_scriptTimeout);
     const auto* run = std::get_if<GuardedRun>(&result);
     if (!run || run->errorInfo)
         return {};
@@ -230,11 +202,12 @@ QStringList WindowFocusService::acrobatDocumentNames()
     return names;
 }
 
-// Acrobat offers no document switch by script; its Window menu lists the open
-// documents after its last separator, in the order its scripting reports them.
-void WindowFocusService::focusViaWindowMenu(const QString& documentName, pid_t pid)
+// Such an app offers no document switch by script; its Window menu lists the
+// open documents after its last separator, in the order its scripting reports
+// them.
+void WindowFocusService::focusViaWindowMenu(Browser browser, const QString& documentName, pid_t pid)
 {
-    const qsizetype position = acrobatDocumentNames().indexOf(documentName);
+    const qsizetype position = documentNames(browser).indexOf(documentName);
     if (position < 0)
         return;
 

@@ -21,8 +21,8 @@ class Workspace;
 // Brings one listed window to the front. A window with an Accessibility
 // element is un-minimized, made main and raised on the calling thread; one
 // known only from scripting is raised by a script through the shared
-// ScriptGuard, or, for an Acrobat document, by pressing its entry in
-// Acrobat's Window menu. Either way the app is then activated.
+// ScriptGuard, or, for a document of an app switched through its Window menu
+// (Acrobat), by pressing the document's entry there. Either way the app is then activated.
 //
 // focus() never waits for another app: scripted work runs on a thread of its
 // own per request, fire and forget, and its failures are only logged. The
@@ -43,8 +43,6 @@ public:
     // Called on the main thread; returns at once.
     void focus(const SafariWindow& window);
 
-    // A text made safe to stand between double quotes in a script.
-    static QString escapeForScript(const QString& text);
     // A script window id as a script refers to it: a whole number as written,
     // anything else as an escaped, quoted text.
     static QString windowReference(const QString& scriptWindowID);
@@ -58,8 +56,8 @@ public:
 private:
     void runInBackground(std::function<void()> job);
     void runGuarded(const QString& source, Browser browser, const QString& label);
-    void focusViaWindowMenu(const QString& documentName, pid_t pid);
-    QStringList acrobatDocumentNames();
+    void focusViaWindowMenu(Browser browser, const QString& documentName, pid_t pid);
+    QStringList documentNames(Browser browser);
 
     Accessibility& m_accessibility;
     AppleScript& m_appleScript;

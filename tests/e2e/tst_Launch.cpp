@@ -69,9 +69,9 @@ private slots:
     void permissionsComeFromTheScenario()
     {
         QTemporaryDir dir;
-        const QString scenario = writeFile(
-            dir, QStringLiteral("no-capture.json"),
-            R"({"permissions": {"accessibility": false, "screenRecording": false}})");
+        const QString scenario =
+            writeFile(dir, QStringLiteral("no-capture.json"),
+                      R"({"permissions": {"accessibility": false, "screenRecording": false}})");
         const Run run = launch(dir.path(), scenario);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("Tessel Nav launched. Accessibility: not granted\n"
@@ -84,10 +84,13 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("syntax") << QByteArray("{\n  \"installed\": [\"safari\",\n")
                                 << QStringLiteral("line 3");
-        QTest::newRow("wrong type") << QByteArray(R"({"pointer": "middle"})")
-                                    << QStringLiteral("pointer");
+        QTest::newRow("wrong type")
+            << QByteArray(R"({"pointer": "middle"})") << QStringLiteral("pointer");
         QTest::newRow("unknown app") << QByteArray(R"({"installed": ["netscape"]})")
                                      << QStringLiteral("unknown app \"netscape\"");
+        QTest::newRow("record number beyond 64 bits")
+            << QByteArray(R"({"windowRecords":[{"n":1e19}]})")
+            << QStringLiteral(": windowRecords[0].n: 1e+19 is out of range");
     }
 
     void brokenScenarioStopsTheProgramBeforeItStarts()

@@ -316,7 +316,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     FUZZ_CHECK(c.answer == Answer::fromWindows || c.answer == Answer::replyTree,
                QStringLiteral("a failing app left no error"));
-    if (AppFamily::isDocumentApp(c.app))
+    if (c.app.isDocumentApp())
         checkDocumentMerge(service, c, listed, merged);
     else
         checkWindowScriptMerge(service, c, listed, merged);

@@ -134,7 +134,7 @@ void checkId(const SafariWindow& window)
     const QString id = window.id();
     const QString app = window.browser.rawValue();
     QString expected;
-    if (AppFamily::isDocumentApp(window.browser) && window.scriptWindowID)
+    if (window.browser.isDocumentApp() && window.scriptWindowID)
         expected = QStringLiteral("doc-") + app + QLatin1Char('-') + *window.scriptWindowID;
     else if (window.windowID)
         expected = QStringLiteral("cg-") + QString::number(*window.windowID);

@@ -16,6 +16,7 @@
 #include "Platform/Sim/SimAppleScript.h"
 #include "Platform/Sim/SimHost.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
+#include "Services/ScriptText.h"
 #include "Services/WindowFocusService.h"
 
 namespace {
@@ -65,7 +66,7 @@ std::optional<QString> unescape(const QString& escaped)
 
 void checkEscaping(const QString& text)
 {
-    const QString escaped = WindowFocusService::escapeForScript(text);
+    const QString escaped = ScriptText::escaped(text);
     const std::optional<QString> content = unescape(escaped);
     FUZZ_CHECK(content.has_value(), QStringLiteral("\"%1\" breaks the quotes").arg(escaped));
     for (const char32_t point : codePoints(escaped))

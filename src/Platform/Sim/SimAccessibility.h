@@ -35,12 +35,6 @@ public:
     AXError createObserver(pid_t pid, AXObserverCallback callback,
                            std::unique_ptr<AXObserver>& observer) override;
 
-    // Control face.
-    int promptCount() const { return m_promptCount; }
-    // Actions performed on menu items of the app, oldest first, as
-    // "<action> <item title>" (e.g. "AXPress Window", "AXCancel Window").
-    QStringList menuActions(pid_t pid) const;
-
     // The element of an app's menu bar.
     static constexpr quint64 menuBarToken = ~quint64(0);
     // Used when an element's messaging time-out is 0.
@@ -49,6 +43,8 @@ public:
 private:
     // Registering a notification is a request to the app like any other.
     friend class SimAXObserver;
+    friend class SimControl;
+    QStringList menuActions(pid_t pid) const;
 
     // Trust, then the app's existence, then the wait for its answer.
     AXError awaitAnswer(const AXElement& element) const;

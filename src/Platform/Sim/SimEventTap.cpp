@@ -2,7 +2,6 @@
 
 #include "Platform/Sim/SimHost.h"
 
-#include <QMetaObject>
 #include <QThread>
 
 #include <algorithm>
@@ -113,8 +112,7 @@ bool SimEventTap::injectKey(const KeyEvent& event)
 {
     if (QThread::currentThread() != m_host.thread()) {
         bool consumed = false;
-        QMetaObject::invokeMethod(
-            &m_host, [&] { consumed = injectKey(event); }, Qt::BlockingQueuedConnection);
+        m_host.callOnMain([&] { consumed = injectKey(event); });
         return consumed;
     }
     if (!reachesTaps(event.type))
@@ -156,10 +154,7 @@ void SimEventTap::disableTaps(CGEventType reason)
             tap->callback(notification);
         }
     };
-    if (QThread::currentThread() == m_host.thread())
-        notify();
-    else
-        QMetaObject::invokeMethod(&m_host, notify, Qt::BlockingQueuedConnection);
+    m_host.callOnMain(notify);
 }
 
 int SimEventTap::tapCount() const

@@ -17,20 +17,13 @@ public:
 
     std::unique_ptr<EventTapPort> createTap(EventTapCallback callback) override;
 
-    // Control face.
-
-    // Delivers the event on the main thread to each listening tap, head first,
-    // until one consumes it; from another thread it waits for the delivery.
-    // True when a tap consumed it.
+private:
+    friend class SimControl;
     bool injectKey(const KeyEvent& event);
-    // The host disables every enabled tap (a too slow callback: by time-out;
-    // secure input: by user input) and tells each through its callback.
     void disableTaps(CGEventType reason);
-    // Taps that exist, and those among them that would see an event now.
     int tapCount() const;
     int listeningTapCount() const;
 
-private:
     struct Tap;
     struct Chain;
     class Port;

@@ -1,7 +1,5 @@
 #include "SimHost.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
 
 SimHost::SimHost(SimModel model, QObject* parent) : QObject(parent), m_model(std::move(model))
@@ -134,7 +132,12 @@ void SimHost::notifyFocus(pid_t pid, quint64 windowToken)
 
 void SimHost::postToMain(std::function<void()> fn)
 {
-    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    m_mainThread.post(std::move(fn));
+}
+
+void SimHost::callOnMain(std::function<void()> fn)
+{
+    m_mainThread.runAndWait(std::move(fn));
 }
 
 int SimHost::focusListenerCount(pid_t pid) const

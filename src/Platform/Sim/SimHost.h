@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Sim/SimModel.h"
+#include "Services/MainThreadQueue.h"
 
 #include <QObject>
 
@@ -19,8 +20,7 @@ public:
 
     // Runs fn with the model locked. Never sleep or call back into the host
     // inside fn.
-    template <typename Fn>
-    auto read(Fn&& fn) const
+    template <typename Fn> auto read(Fn&& fn) const
     {
         std::lock_guard lock(m_mutex);
         return fn(std::as_const(m_model));
@@ -44,15 +44,16 @@ public:
 
     // Queues fn on the main thread.
     void postToMain(std::function<void()> fn);
-
-    // Control face: the focus listeners registered for the app.
-    int focusListenerCount(pid_t pid) const;
+    // Runs fn on the main thread and waits for it (at once when called there).
+    void callOnMain(std::function<void()> fn);
 
 signals:
     // Any change of the model (for the desktop view).
     void modelChanged();
 
 private:
+    friend class SimControl;
+    int focusListenerCount(pid_t pid) const;
     void assignTokens(SimModel& model);
     void notifyFocus(pid_t pid, quint64 windowToken);
 
@@ -67,4 +68,7 @@ private:
     mutable std::mutex m_listenerMutex;
     QHash<int, Listener> m_listeners;
     int m_nextListenerId = 1;
+
+    // Last: destroyed first, so that no queued notification outlives the rest.
+    MainThreadQueue m_mainThread;
 };

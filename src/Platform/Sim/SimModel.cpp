@@ -28,6 +28,20 @@ SimInstance* SimModel::instance(pid_t pid)
     return const_cast<SimInstance*>(std::as_const(*this).instance(pid));
 }
 
+const SimInstance* SimModel::firstInstance(const QString& bundleID) const
+{
+    for (const SimInstance& instance : instances) {
+        if (instance.bundleID == bundleID)
+            return &instance;
+    }
+    return nullptr;
+}
+
+SimInstance* SimModel::firstInstance(const QString& bundleID)
+{
+    return const_cast<SimInstance*>(std::as_const(*this).firstInstance(bundleID));
+}
+
 const SimWindow* SimModel::windowWithNumber(quint32 windowNumber) const
 {
     for (const SimInstance& instance : instances) {

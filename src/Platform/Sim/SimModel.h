@@ -31,7 +31,7 @@ struct SimAttributeOverride {
 struct SimWindow {
     quint64 token = 0; // the window's accessibility element; assigned by SimHost
     QString title;
-    QRectF frame;      // points, top-left origin
+    QRectF frame; // points, top-left origin
     bool minimized = false;
     QString subrole = AXSubrole::standardWindow; // empty: the attribute cannot be read
     bool main = false;
@@ -41,7 +41,7 @@ struct SimWindow {
     // The window server's view.
     std::optional<quint32> windowNumber; // absent: the window server does not list it
     int layer = 0;
-    bool windowNumberCallFails = false;  // the element-to-number call answers 0
+    bool windowNumberCallFails = false; // the element-to-number call answers 0
 
     // Scripting's view; an empty scriptID keeps it out of script replies.
     QString scriptID;
@@ -50,8 +50,8 @@ struct SimWindow {
 
     // Pixels: each window draws its own colour and title.
     QColor color;
-    bool captureFails = false;      // screen capture of this window fails
-    bool legacyImageFails = false;  // the window server's image call fails
+    bool captureFails = false;     // screen capture of this window fails
+    bool legacyImageFails = false; // the window server's image call fails
 };
 
 // An item of an app's menu bar (or of one of its menus). Pressing an item
@@ -65,9 +65,9 @@ struct SimMenuItem {
 // How an app answers scripts.
 struct SimScripting {
     double delaySeconds = 0;
-    bool hangs = false;             // runs until released through the control face
-    bool automationDenied = false;  // answers every script with error -1743
-    std::optional<QVariantMap> error;        // answers every script with this error dictionary
+    bool hangs = false;                        // runs until released through the control face
+    bool automationDenied = false;             // answers every script with error -1743
+    std::optional<QVariantMap> error;          // answers every script with this error dictionary
     std::optional<AEDescriptor> replyOverride; // answers list scripts with this (malformed replies)
 };
 
@@ -94,19 +94,19 @@ struct SimInstance {
 struct SimApp {
     QString bundleID;
     QString name;
-    QString path;    // where it is installed
+    QString path; // where it is installed
     QColor iconColor;
 };
 
 struct SimScreen {
-    QRectF frame;        // bottom-left origin, y up
+    QRectF frame; // bottom-left origin, y up
     QRectF visibleFrame;
     QString name;
 };
 
 struct SimModel {
     QList<SimApp> installedApps;
-    QList<SimInstance> instances;   // launch order
+    QList<SimInstance> instances;    // launch order
     QVariantList extraWindowRecords; // window-server records of other processes, malformed ones
 
     bool accessibilityTrusted = true;
@@ -114,7 +114,7 @@ struct SimModel {
     bool windowNumberCallAvailable = true;
     bool reduceMotion = false;
 
-    QList<SimScreen> screens;       // primary first
+    QList<SimScreen> screens; // primary first
     QPointF pointer;
     std::optional<pid_t> frontmostPid;
 
@@ -125,6 +125,9 @@ struct SimModel {
     SimApp* installedApp(const QString& bundleID);
     SimInstance* instance(pid_t pid);
     const SimInstance* instance(pid_t pid) const;
+    // The first running instance of the app: the one that answers its scripts.
+    SimInstance* firstInstance(const QString& bundleID);
+    const SimInstance* firstInstance(const QString& bundleID) const;
     // The window the window server knows by this number, of any instance.
     const SimWindow* windowWithNumber(quint32 windowNumber) const;
 };

@@ -4,6 +4,7 @@
 #include "Platform/Sim/SimAccessibility.h"
 #include "Platform/Sim/SimAppleScript.h"
 #include "Platform/Sim/SimClock.h"
+#include "Platform/Sim/SimControl.h"
 #include "Platform/Sim/SimEventTap.h"
 #include "Platform/Sim/SimHost.h"
 #include "Platform/Sim/SimLoginItems.h"
@@ -15,22 +16,23 @@
 #include "Platform/Sim/SimWindowServer.h"
 #include "Platform/Sim/SimWorkspace.h"
 
-// The whole simulated host: the model and one facility per host interface.
-// Tests build one from a scenario and hand platform() to the services; the
-// facilities' own public members are the control face.
+// The whole simulated host: the model, one facility per host interface and the
+// control face. Tests build one from a scenario, hand platform() to the
+// services and drive the desktop through host and control.
 class SimPlatform {
 public:
     explicit SimPlatform(SimModel model = {})
         : host(std::move(model)), accessibility(host), windowServer(host), screenCapture(host),
-          appleScript(host), workspace(host), eventTap(host), loginItems(host), screens(host)
+          appleScript(host), workspace(host), eventTap(host), loginItems(host), screens(host),
+          control(host, accessibility, appleScript, eventTap, windowServer, screenCapture)
     {
     }
 
     Platform platform()
     {
-        return Platform{accessibility, windowServer, screenCapture, appleScript, workspace,
-                        urlOpener,     eventTap,     loginItems,    defaults,    screens,
-                        systemLog,     clock};
+        return Platform{accessibility, windowServer, screenCapture, appleScript,
+                        workspace,     urlOpener,    eventTap,      loginItems,
+                        defaults,      screens,      systemLog,     clock};
     }
 
     SimHost host;
@@ -46,4 +48,5 @@ public:
     SimUserDefaults defaults;
     SimScreens screens;
     SimSystemLog systemLog;
+    SimControl control;
 };

@@ -111,7 +111,8 @@ SimScenarioBuilder& SimScenarioBuilder::color(const QColor& color)
 
 SimScenarioBuilder& SimScenarioBuilder::attribute(const QString& attribute, const AXValue& value)
 {
-    lastWindow().attributeOverrides.insert(attribute, SimAttributeOverride{AXError::Success, value});
+    lastWindow().attributeOverrides.insert(attribute,
+                                           SimAttributeOverride{AXError::Success, value});
     return *this;
 }
 

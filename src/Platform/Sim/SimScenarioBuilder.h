@@ -24,7 +24,8 @@ public:
     SimScenarioBuilder& launch(const QString& bundleID, const QString& name, pid_t pid);
 
     // Window of the last launched instance.
-    SimScenarioBuilder& window(const QString& title, const QRectF& frame = QRectF(100, 100, 800, 600));
+    SimScenarioBuilder& window(const QString& title,
+                               const QRectF& frame = QRectF(100, 100, 800, 600));
     SimScenarioBuilder& windowNumber(quint32 number);
     SimScenarioBuilder& minimized(bool value = true);
     SimScenarioBuilder& main(bool value = true);
@@ -42,7 +43,8 @@ public:
 
     SimScenarioBuilder& trusted(bool value);
     SimScenarioBuilder& screenRecording(bool value);
-    SimScenarioBuilder& screen(const QRectF& frame, const QRectF& visibleFrame, const QString& name);
+    SimScenarioBuilder& screen(const QRectF& frame, const QRectF& visibleFrame,
+                               const QString& name);
     SimScenarioBuilder& pointer(const QPointF& location);
     SimScenarioBuilder& frontmost(pid_t pid);
     SimScenarioBuilder& windowRecord(const QVariantMap& record);

@@ -24,10 +24,8 @@ public:
     captureWindow(const ShareableWindow& window,
                   const CaptureConfiguration& configuration) override;
 
-    // Control face.
-    int captureCount() const { return m_captureCount; }
-
 private:
+    friend class SimControl;
     SimHost& m_host;
     std::atomic<int> m_captureCount = 0;
 };

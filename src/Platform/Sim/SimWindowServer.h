@@ -11,7 +11,8 @@ class SimWindowServer final : public WindowServer {
 public:
     explicit SimWindowServer(SimHost& host) : m_host(host) {}
 
-    std::optional<QVariantList> copyWindowInfo(ListOption option, quint32 relativeTo) const override;
+    std::optional<QVariantList> copyWindowInfo(ListOption option,
+                                               quint32 relativeTo) const override;
     QImage createWindowImage(quint32 windowID) const override;
     bool preflightScreenCaptureAccess() const override;
     bool requestScreenCaptureAccess() override;
@@ -19,10 +20,8 @@ public:
     // The largest side, in points, of a window image it hands out.
     static constexpr double maxImageSide = 16384;
 
-    // Control face.
-    int requestCount() const { return m_requestCount; }
-
 private:
+    friend class SimControl;
     SimHost& m_host;
     std::atomic<int> m_requestCount = 0;
 };

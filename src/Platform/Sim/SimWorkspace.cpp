@@ -77,7 +77,8 @@ std::optional<RunningApplication> SimWorkspace::frontmostApplication() const
 
 bool SimWorkspace::activate(pid_t pid)
 {
-    const bool exists = m_host.read([&](const SimModel& model) { return model.instance(pid) != nullptr; });
+    const bool exists =
+        m_host.read([&](const SimModel& model) { return model.instance(pid) != nullptr; });
     if (exists)
         m_host.activateApp(pid);
     return exists;

@@ -14,22 +14,43 @@ private slots:
         QCOMPARE(all.front(), Browser::safari);
         QCOMPARE(all.back(), Browser::obsidian);
         QCOMPARE(all[3], Browser::firefox);
-        QVERIFY(AppFamily::isAccessibilityOnly(Browser::firefox));
-        QVERIFY(!AppFamily::isScriptedApp(Browser::firefox));
+        QVERIFY(Browser(Browser::firefox).isAccessibilityOnly());
+        QVERIFY(!Browser(Browser::firefox).isScriptedApp());
 
-        int windowScript = 0, document = 0, accessibilityOnly = 0;
+        using Kind = Browser::WindowScriptKind;
+        const QHash<Kind, QList<Browser>> kinds{
+            {Kind::safari, {Browser::safari}},
+            {Kind::chromium,
+             {Browser::chrome, Browser::edge, Browser::brave, Browser::vivaldi, Browser::opera}},
+            {Kind::arc, {Browser::arc}},
+            {Kind::finder, {Browser::finder}},
+            {Kind::generic,
+             {Browser::terminal, Browser::iterm, Browser::pages, Browser::numbers,
+              Browser::keynote}},
+        };
+        const QList<Browser> documentApps{Browser::photoshop, Browser::illustrator,
+                                          Browser::indesign, Browser::acrobat};
+
+        int accessibilityOnly = 0;
         for (Browser browser : all) {
             QCOMPARE(browser.id(), browser.rawValue());
             // Raw values and bundle ids map back to the same case.
             QCOMPARE(Browser::fromRawValue(browser.rawValue()), browser);
             QCOMPARE(Browser::from(browser.bundleID()), browser);
-            QVERIFY(!(AppFamily::isWindowScriptApp(browser) && AppFamily::isDocumentApp(browser)));
-            windowScript += AppFamily::isWindowScriptApp(browser);
-            document += AppFamily::isDocumentApp(browser);
-            accessibilityOnly += AppFamily::isAccessibilityOnly(browser);
+
+            std::optional<Kind> kind;
+            for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
+                if (it.value().contains(browser))
+                    kind = it.key();
+            }
+            QCOMPARE(browser.windowScriptKind(), kind);
+            QCOMPARE(browser.isWindowScriptApp(), kind.has_value());
+            QCOMPARE(browser.isDocumentApp(), documentApps.contains(browser));
+            QCOMPARE(browser.isWindowMenuDocumentApp(), browser == Browser::acrobat);
+            QCOMPARE(browser.isScriptedApp(), kind || documentApps.contains(browser));
+            QCOMPARE(browser.isAccessibilityOnly(), !browser.isScriptedApp());
+            accessibilityOnly += browser.isAccessibilityOnly();
         }
-        QCOMPARE(windowScript, 13);
-        QCOMPARE(document, 4);
         QCOMPARE(accessibilityOnly, 15);
     }
 

@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 
@@ -235,7 +236,7 @@ private slots:
         QCOMPARE(sim.accessibility.performAction(windowItem, AXAction::press), AXError::Success);
         QCOMPARE(sim.accessibility.performAction(entries[3], AXAction::press), AXError::Success);
         QCOMPARE(sim.accessibility.performAction(windowItem, AXAction::cancel), AXError::Success);
-        QCOMPARE(sim.accessibility.menuActions(700),
+        QCOMPARE(sim.control.menuActions(700),
                  (QStringList{"AXPress Window", "AXPress b.pdf", "AXCancel Window"}));
         QCOMPARE(sim.host.read([](const SimModel& m) { return m.instances[0].activeDocument; }),
                  std::optional<QString>(QStringLiteral("b.pdf")));
@@ -296,9 +297,9 @@ private slots:
         const AXElement app = sim.accessibility.createApplication(501);
         QCOMPARE(observer->addNotification(app, AXNotification::focusedWindowChanged),
                  AXError::Success);
-        QCOMPARE(sim.host.focusListenerCount(501), 0); // not scheduled yet
+        QCOMPARE(sim.control.focusListenerCount(501), 0); // not scheduled yet
         observer->setScheduled(true);
-        QCOMPARE(sim.host.focusListenerCount(501), 1);
+        QCOMPARE(sim.control.focusListenerCount(501), 1);
 
         // Focus changed from another thread still arrives on the main thread.
         std::thread([&] { sim.accessibility.performAction(back, AXAction::raise); }).join();
@@ -314,12 +315,12 @@ private slots:
         observer->setScheduled(true);
         QCOMPARE(observer->removeNotification(app, AXNotification::focusedWindowChanged),
                  AXError::Success);
-        QCOMPARE(sim.host.focusListenerCount(501), 0);
+        QCOMPARE(sim.control.focusListenerCount(501), 0);
         QCOMPARE(observer->addNotification(app, AXNotification::focusedWindowChanged),
                  AXError::Success);
         sim.host.focusWindow(501, windowElement(sim, 501, 1).token);
         observer.reset();
-        QCOMPARE(sim.host.focusListenerCount(501), 0);
+        QCOMPARE(sim.control.focusListenerCount(501), 0);
         QCoreApplication::processEvents();
         QCOMPARE(seen.size(), 1);
 

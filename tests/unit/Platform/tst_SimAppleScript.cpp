@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 
@@ -75,25 +76,25 @@ private slots:
         SimPlatform sim(
             SimScenarioBuilder().launch(Browser::acrobat, 700).documents({"A.pdf"}).build());
         const QString acrobat = Browser(Browser::acrobat).bundleID();
-        sim.appleScript.changeScripting(acrobat, [](SimScripting& s) { s.delaySeconds = 0.2; });
+        sim.control.changeScripting(acrobat, [](SimScripting& s) { s.delaySeconds = 0.2; });
         QElapsedTimer timer;
         timer.start();
         QVERIFY(sim.appleScript.execute({acrobatNames}).result);
         QVERIFY(timer.elapsed() >= 190);
 
-        sim.appleScript.changeScripting(acrobat, [](SimScripting& s) {
+        sim.control.changeScripting(acrobat, [](SimScripting& s) {
             s.delaySeconds = 0;
             s.hangs = true;
         });
         AppleScriptRun hung;
         std::thread caller([&] { hung = sim.appleScript.execute({acrobatNames}); });
-        QTRY_COMPARE(sim.appleScript.runningCount(acrobat), 1);
-        sim.appleScript.changeScripting(
+        QTRY_COMPARE(sim.control.heldScriptCount(acrobat), 1);
+        sim.control.changeScripting(
             acrobat, [](SimScripting& s) { s.replyOverride = AEDescriptor::integer(4); });
-        sim.appleScript.release(acrobat);
+        sim.control.releaseScripts(acrobat);
         caller.join();
         QCOMPARE(hung.result, AEDescriptor::integer(4)); // answers as the app is when released
-        QCOMPARE(sim.appleScript.runningCount(acrobat), 0);
+        QCOMPARE(sim.control.heldScriptCount(acrobat), 0);
     }
 };
 

@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/KeyCode.h"
 #include "Platform/Sim/SimKeyMapping.h"
 #include "Platform/Sim/SimPlatform.h"
@@ -47,26 +48,26 @@ private slots:
         auto newer = recordingTap(sim.eventTap, seen, "newer", false);
         QVERIFY(older->isEnabled());
 
-        QVERIFY(sim.eventTap.injectKey(SimKeyMapping::keyDown(KeyCode::a)));
+        QVERIFY(sim.control.injectKey(SimKeyMapping::keyDown(KeyCode::a)));
         QCOMPARE(seen, QStringList({"newer:0", "older:0"}));
 
         // Key-ups are outside every keyboard tap's mask.
         seen.clear();
         KeyEvent up = SimKeyMapping::keyDown(KeyCode::a);
         up.type = CGEventType::keyUp;
-        QVERIFY(!sim.eventTap.injectKey(up));
+        QVERIFY(!sim.control.injectKey(up));
         QVERIFY(seen.isEmpty());
 
         // Disabled, off the run loop or gone: no delivery.
         older->setEnabled(false);
-        QVERIFY(!sim.eventTap.injectKey(SimKeyMapping::flagsChanged(KeyCode::shift, 0)));
+        QVERIFY(!sim.control.injectKey(SimKeyMapping::flagsChanged(KeyCode::shift, 0)));
         QCOMPARE(seen, QStringList{"newer:56"});
         newer.reset();
-        QCOMPARE(sim.eventTap.tapCount(), 1);
+        QCOMPARE(sim.control.tapCount(), 1);
         const auto idle = sim.eventTap.createTap([](const KeyEvent&) { return true; });
-        QCOMPARE(sim.eventTap.tapCount(), 2);
-        QCOMPARE(sim.eventTap.listeningTapCount(), 0);
-        QVERIFY(!sim.eventTap.injectKey(SimKeyMapping::keyDown(KeyCode::b)));
+        QCOMPARE(sim.control.tapCount(), 2);
+        QCOMPARE(sim.control.listeningTapCount(), 0);
+        QVERIFY(!sim.control.injectKey(SimKeyMapping::keyDown(KeyCode::b)));
     }
 
     void disableTapsNotifies()
@@ -76,10 +77,10 @@ private slots:
         const auto first = recordingTap(sim.eventTap, seen, "first", false);
         const auto second = recordingTap(sim.eventTap, seen, "second", false);
         second->setEnabled(false); // already off: not told again
-        sim.eventTap.disableTaps(CGEventType::tapDisabledByTimeout);
+        sim.control.disableTaps(CGEventType::tapDisabledByTimeout);
         QCOMPARE(seen, QStringList{"first:-1"});
         QVERIFY(!first->isEnabled());
-        QCOMPARE(sim.eventTap.listeningTapCount(), 0);
+        QCOMPARE(sim.control.listeningTapCount(), 0);
     }
 
     void injectFromAnotherThread()
@@ -94,7 +95,7 @@ private slots:
 
         std::atomic<int> result{-1};
         std::thread worker(
-            [&] { result = sim.eventTap.injectKey(SimKeyMapping::keyDown(KeyCode::tab)) ? 1 : 0; });
+            [&] { result = sim.control.injectKey(SimKeyMapping::keyDown(KeyCode::tab)) ? 1 : 0; });
         QTRY_VERIFY(result != -1);
         worker.join();
         QCOMPARE(result.load(), 1);

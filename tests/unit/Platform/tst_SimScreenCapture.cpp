@@ -89,7 +89,7 @@ private slots:
         const auto square = std::get<QImage>(sim.screenCapture.captureWindow(front, {200, 200}));
         QCOMPARE(square.pixelColor(100, 5).alpha(), 0);
         QCOMPARE(square.pixelColor(5, 100), QColor(Qt::red));
-        QCOMPARE(sim.screenCapture.captureCount(), 2);
+        QCOMPARE(sim.control.captureCount(), 2);
     }
 
     void captureFailures()

@@ -57,11 +57,11 @@ struct Harness {
 
     bool press(quint16 key, CGEventFlags flags = 0, bool repeat = false)
     {
-        return sim.eventTap.injectKey(SimKeyMapping::keyDown(key, flags, repeat));
+        return sim.control.injectKey(SimKeyMapping::keyDown(key, flags, repeat));
     }
     bool modifiersNow(CGEventFlags flags)
     {
-        return sim.eventTap.injectKey(SimKeyMapping::flagsChanged(KeyCode::option, flags));
+        return sim.control.injectKey(SimKeyMapping::flagsChanged(KeyCode::option, flags));
     }
 
     SimPlatform sim;
@@ -215,21 +215,21 @@ private slots:
         h.visible = true;
         KeyEvent event = SimKeyMapping::keyDown(KeyCode::a);
         event.charactersIgnoringModifiers = std::nullopt;
-        QVERIFY(!h.sim.eventTap.injectKey(event));
+        QVERIFY(!h.sim.control.injectKey(event));
         event.charactersIgnoringModifiers = QString();
-        QVERIFY(!h.sim.eventTap.injectKey(event));
+        QVERIFY(!h.sim.control.injectKey(event));
         event.charactersIgnoringModifiers = QStringLiteral("a\u0007");
-        QVERIFY(!h.sim.eventTap.injectKey(event));
+        QVERIFY(!h.sim.control.injectKey(event));
         event.charactersIgnoringModifiers = QStringLiteral("a\u200B"); // a format character
-        QVERIFY(!h.sim.eventTap.injectKey(event));
+        QVERIFY(!h.sim.control.injectKey(event));
         // A format character beyond the first plane (a tag, as in the flag of
         // England) is one character made of two UTF-16 units.
         event.charactersIgnoringModifiers = QString::fromUcs4(U"\U0001F3F4\U000E0067");
-        QVERIFY(!h.sim.eventTap.injectKey(event));
+        QVERIFY(!h.sim.control.injectKey(event));
         QVERIFY(h.calls.isEmpty());
         // Letters beyond the first plane are typed like any other.
         event.charactersIgnoringModifiers = QString::fromUcs4(U"\U0001D400");
-        QVERIFY(h.sim.eventTap.injectKey(event));
+        QVERIFY(h.sim.control.injectKey(event));
         QCOMPARE(h.calls, QStringList{"type(" + QString::fromUcs4(U"\U0001D400") + ")"});
     }
 
@@ -240,7 +240,7 @@ private slots:
         service.shortcut = nullptr; // counts as the default preset
         QVERIFY(service.start());
         const auto press = [&](quint16 key, CGEventFlags flags) {
-            return sim.eventTap.injectKey(SimKeyMapping::keyDown(key, flags));
+            return sim.control.injectKey(SimKeyMapping::keyDown(key, flags));
         };
         QVERIFY(press(KeyCode::tab, option));
         QVERIFY(!press(KeyCode::returnKey, 0)); // closed: no visibility provider
@@ -251,7 +251,7 @@ private slots:
         QVERIFY(press(KeyCode::digit3, command));
         QVERIFY(press(KeyCode::b, 0));
         QVERIFY(!press(KeyCode::grave, command)); // no Command+backtick provider: off
-        QVERIFY(!sim.eventTap.injectKey(SimKeyMapping::flagsChanged(KeyCode::option, 0)));
+        QVERIFY(!sim.control.injectKey(SimKeyMapping::flagsChanged(KeyCode::option, 0)));
     }
 
     void holdingTabKeepsCycling()
@@ -340,8 +340,8 @@ private slots:
         QFETCH(int, reason);
         Harness h;
         h.service.start();
-        h.sim.eventTap.disableTaps(CGEventType(quint32(reason)));
-        QCOMPARE(h.sim.eventTap.listeningTapCount(), 1);
+        h.sim.control.disableTaps(CGEventType(quint32(reason)));
+        QCOMPARE(h.sim.control.listeningTapCount(), 1);
         QVERIFY(h.calls.isEmpty());
         QVERIFY(h.press(KeyCode::tab, option));
         QCOMPARE(h.calls, QStringList{"activate(0,-)"});
@@ -363,7 +363,7 @@ private slots:
         h.sim.host.modify([](SimModel& model) { model.accessibilityTrusted = true; });
         QVERIFY(h.service.start());
         QVERIFY(h.service.start()); // already there: no second tap, no second line
-        QCOMPARE(h.sim.eventTap.tapCount(), 1);
+        QCOMPARE(h.sim.control.tapCount(), 1);
         QCOMPARE(h.sim.systemLog.lines(), QStringList{activeLine});
         QVERIFY(h.press(KeyCode::tab, option));
     }

@@ -38,13 +38,13 @@ private slots:
             QVERIFY(!permissions.isScreenRecordingAllowed());
             permissions.statusSummary();
         }
-        QCOMPARE(sim.accessibility.promptCount(), 0);
-        QCOMPARE(sim.windowServer.requestCount(), 0);
+        QCOMPARE(sim.control.trustPromptCount(), 0);
+        QCOMPARE(sim.control.captureAccessRequestCount(), 0);
 
         QVERIFY(!permissions.requestAccessibility());
         permissions.requestScreenRecording();
-        QCOMPARE(sim.accessibility.promptCount(), 1);
-        QCOMPARE(sim.windowServer.requestCount(), 1);
+        QCOMPARE(sim.control.trustPromptCount(), 1);
+        QCOMPARE(sim.control.captureAccessRequestCount(), 1);
 
         // Granted while running: seen at the next check.
         sim.host.modify([](SimModel& model) {
@@ -54,7 +54,7 @@ private slots:
         QVERIFY(permissions.isAccessibilityTrusted());
         QVERIFY(permissions.isScreenRecordingAllowed());
         QVERIFY(permissions.requestAccessibility());
-        QCOMPARE(sim.accessibility.promptCount(), 1); // no prompt once trusted
+        QCOMPARE(sim.control.trustPromptCount(), 1); // no prompt once trusted
     }
 };
 

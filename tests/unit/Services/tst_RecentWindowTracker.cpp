@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/RecentWindowTracker.h"
@@ -123,18 +124,18 @@ private slots:
         tracker.ensureObserving({Browser::safari, Browser::chrome});
         QCOMPARE(tracker.observedProcesses(), (QList<pid_t>{501, 502, 600}));
         for (pid_t pid : {501, 502, 600})
-            QCOMPARE(sim.host.focusListenerCount(pid), 1);
+            QCOMPARE(sim.control.focusListenerCount(pid), 1);
 
         // Safari 502 quits, Chrome is no longer asked for.
         sim.host.modify([](SimModel& model) { model.instances.removeAt(1); });
         tracker.ensureObserving({Browser::safari});
         QCOMPARE(tracker.observedProcesses(), (QList<pid_t>{501}));
-        QCOMPARE(sim.host.focusListenerCount(502), 0);
-        QCOMPARE(sim.host.focusListenerCount(600), 0);
+        QCOMPARE(sim.control.focusListenerCount(502), 0);
+        QCOMPARE(sim.control.focusListenerCount(600), 0);
 
         tracker.ensureObserving({});
         QVERIFY(tracker.observedProcesses().isEmpty());
-        QCOMPARE(sim.host.focusListenerCount(501), 0);
+        QCOMPARE(sim.control.focusListenerCount(501), 0);
     }
 
     void failedObserverIsRetried()
@@ -199,7 +200,7 @@ private slots:
             tracker.ensureObserving({Browser::safari});
             sim.host.focusWindow(501, windowToken(sim, 501, "Inbox"));
         }
-        QCOMPARE(sim.host.focusListenerCount(501), 0);
+        QCOMPARE(sim.control.focusListenerCount(501), 0);
         QCoreApplication::processEvents(); // would be a use after free under ASan
     }
 };

@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/SafariMetadataService.h"
@@ -31,7 +32,7 @@ struct Fixture {
     }
     void setScripting(Browser browser, const std::function<void(SimScripting&)>& change)
     {
-        sim.appleScript.changeScripting(browser.bundleID(), change);
+        sim.control.changeScripting(browser.bundleID(), change);
     }
 };
 
@@ -162,7 +163,7 @@ private slots:
         QCOMPARE(errorText(f.service.fetchMetadata(Browser::safari)), "Safari is not running.");
         const auto documents = f.service.fetchDocuments(Browser::indesign);
         QCOMPARE(std::get<MetadataError>(documents).description(), "InDesign is not running.");
-        QVERIFY(f.sim.appleScript.executedSources().isEmpty());
+        QVERIFY(f.sim.control.executedScripts().isEmpty());
     }
 
     void malformedRepliesAreSkippedElementByElement()
@@ -228,10 +229,10 @@ private slots:
         QCOMPARE(errorText(f.service.fetchMetadata(Browser::safari)),
                  "Not authorized to send Apple events to Safari. (-1743)");
 
-        f.sim.appleScript.buildFails = true;
+        f.sim.control.setScriptBuildFails(true);
         QCOMPARE(errorText(f.service.fetchMetadata(Browser::safari)),
                  "Could not build AppleScript.");
-        f.sim.appleScript.buildFails = false;
+        f.sim.control.setScriptBuildFails(false);
 
         f.setScripting(Browser::safari, [](SimScripting& s) {
             s.automationDenied = false;
@@ -240,7 +241,7 @@ private slots:
         QCOMPARE(errorText(f.service.fetchMetadata(Browser::safari)),
                  "Safari did not answer in time.");
         // Torn down with the run held, not on its way into the host.
-        QTRY_COMPARE(f.sim.appleScript.runningCount(Browser(Browser::safari).bundleID()), 1);
+        QTRY_COMPARE(f.sim.control.heldScriptCount(Browser(Browser::safari).bundleID()), 1);
         QCOMPARE(errorText(f.service.fetchMetadata(Browser::safari)),
                  "A previous request to Safari is still pending.");
         f.guard.setSafeMode(true);
@@ -437,7 +438,8 @@ private slots:
         bool onMainThread = true;
         const auto record = [&](const QString& tag) {
             return [&, tag](const QList<SafariWindow>& windows) {
-                onMainThread = onMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+                onMainThread = onMainThread &&
+                               QThread::currentThread() == QCoreApplication::instance()->thread();
                 order << tag + QLatin1Char(':') + titles(windows).join(QLatin1Char(','));
             };
         };

@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/SafariWindowService.h"

@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/ScriptGuard.h"
@@ -35,7 +36,7 @@ private:
 
     void setScripting(const QString& bundleID, const std::function<void(SimScripting&)>& change)
     {
-        m_sim->appleScript.changeScripting(bundleID, change);
+        m_sim->control.changeScripting(bundleID, change);
     }
 
     // A time-out whose abandoned script has returned before this returns.
@@ -46,9 +47,9 @@ private:
                         GuardError::timedOut));
         // The caller may give up before the script's thread has even started:
         // release only a run that is really held, or it would hang on.
-        QTRY_COMPARE(m_sim->appleScript.runningCount(acrobatID), 1);
+        QTRY_COMPARE(m_sim->control.heldScriptCount(acrobatID), 1);
         setScripting(acrobatID, [](SimScripting& s) { s.hangs = false; });
-        m_sim->appleScript.release(acrobatID);
+        m_sim->control.releaseScripts(acrobatID);
         QTRY_VERIFY(!m_guard->breaker(Browser::acrobat)->inFlight);
     }
 
@@ -113,7 +114,7 @@ private slots:
             isError(m_guard->execute(finderFocus, Browser::finder, longWait), GuardError::benched));
         QVERIFY(!m_guard->breaker(Browser::acrobat));
         QVERIFY(!m_guard->breaker(Browser::finder));
-        QVERIFY(m_sim->appleScript.executedSources().isEmpty());
+        QVERIFY(m_sim->control.executedScripts().isEmpty());
     }
 
     void scriptErrorIsANormalReturnAndResetsStrikes()
@@ -143,11 +144,11 @@ private slots:
         QCOMPARE(m_guard->breaker(Browser::acrobat)->strikes, 3);
         QCOMPARE(m_guard->breaker(Browser::acrobat)->benchedUntil, third.addSecs(90));
 
-        const qsizetype sent = m_sim->appleScript.executedSources().size();
+        const qsizetype sent = m_sim->control.executedScripts().size();
         m_sim->clock.advance(89.9);
         QVERIFY(isError(m_guard->execute(acrobatNames, Browser::acrobat, longWait),
                         GuardError::benched));
-        QCOMPARE(m_sim->appleScript.executedSources().size(), sent);
+        QCOMPARE(m_sim->control.executedScripts().size(), sent);
         // Other apps are not affected.
         QVERIFY(std::holds_alternative<GuardedRun>(
             m_guard->execute(finderFocus, Browser::finder, longWait)));
@@ -179,7 +180,7 @@ private slots:
         GuardResult first = GuardError{GuardError::benched, Browser::acrobat};
         std::thread caller(
             [&] { first = m_guard->execute(acrobatNames, Browser::acrobat, longWait); });
-        QTRY_COMPARE(m_sim->appleScript.runningCount(acrobatID), 1);
+        QTRY_COMPARE(m_sim->control.heldScriptCount(acrobatID), 1);
 
         QElapsedTimer timer;
         timer.start();
@@ -190,7 +191,7 @@ private slots:
             m_guard->execute(finderFocus, Browser::finder, longWait)));
 
         setScripting(acrobatID, [](SimScripting& s) { s.hangs = false; });
-        m_sim->appleScript.release(acrobatID);
+        m_sim->control.releaseScripts(acrobatID);
         caller.join();
         QVERIFY(std::holds_alternative<GuardedRun>(first));
     }
@@ -216,7 +217,7 @@ private slots:
 
         // Its late answer is dropped; the app is free once it returns.
         setScripting(acrobatID, [](SimScripting& s) { s.hangs = false; });
-        m_sim->appleScript.release(acrobatID);
+        m_sim->control.releaseScripts(acrobatID);
         QTRY_VERIFY(!m_guard->breaker(Browser::acrobat)->inFlight);
         QCOMPARE(m_guard->breaker(Browser::acrobat)->strikes, 0);
         QVERIFY(std::holds_alternative<GuardedRun>(
@@ -236,10 +237,10 @@ private slots:
         setScripting(acrobatID, [](SimScripting& s) { s.hangs = true; });
         QVERIFY(isError(m_guard->execute(acrobatNames, Browser::acrobat, shortWait),
                         GuardError::timedOut));
-        QTRY_COMPARE(m_sim->appleScript.runningCount(acrobatID), 1);
+        QTRY_COMPARE(m_sim->control.heldScriptCount(acrobatID), 1);
         m_guard.reset();
-        m_sim->appleScript.release(acrobatID);
-        QTRY_COMPARE(m_sim->appleScript.runningCount(acrobatID), 0);
+        m_sim->control.releaseScripts(acrobatID);
+        QTRY_COMPARE(m_sim->control.heldScriptCount(acrobatID), 0);
     }
 
     void aHostMayGoWhileItsScriptHangs()
@@ -247,7 +248,7 @@ private slots:
         setScripting(acrobatID, [](SimScripting& s) { s.hangs = true; });
         QVERIFY(isError(m_guard->execute(acrobatNames, Browser::acrobat, shortWait),
                         GuardError::timedOut));
-        QTRY_COMPARE(m_sim->appleScript.runningCount(acrobatID), 1);
+        QTRY_COMPARE(m_sim->control.heldScriptCount(acrobatID), 1);
         // cleanup() tears everything down with the script still hung.
     }
 };

@@ -185,7 +185,7 @@ private slots:
         QVERIFY(service->refreshSnapshots(windows).result().isEmpty());
         QCOMPARE(service->lastDiagnostics(),
                  QStringList{"No windows had a CGWindowID — nothing to capture."});
-        QCOMPARE(m_sim->screenCapture.captureCount(), 0);
+        QCOMPARE(m_sim->control.captureCount(), 0);
     }
 
     void withoutPermissionTheCachesStillServe()
@@ -354,7 +354,7 @@ private slots:
         const auto* error = std::get_if<SnapshotService::ExportError>(&result);
         QVERIFY(error);
         QVERIFY(error->description().contains(folder));
-        QCOMPARE(m_sim->screenCapture.captureCount(), 0);
+        QCOMPARE(m_sim->control.captureCount(), 0);
         QVERIFY(service->lastDiagnostics().isEmpty());
     }
 

@@ -1,3 +1,4 @@
+// CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/SafariWindowService.h"
@@ -127,7 +128,6 @@ private slots:
         // A trailing line feed must not slip an unquoted number into the script.
         QCOMPARE(WindowFocusService::windowReference("12\n"), "\"12\"");
         QCOMPARE(WindowFocusService::windowReference("٣"), "\"٣\""); // digits are ASCII only
-        QCOMPARE(WindowFocusService::escapeForScript("a\"b\\c\nd\te\u200Ef"), "a\\\"b\\\\cdef");
         QCOMPARE(WindowFocusService::documentSwitchScript(Browser::indesign, "Say \"Hi\"\nNow"),
                  "tell application id \"com.adobe.InDesign\"\n    set active document to document "
                  "\"Say \\\"Hi\\\"Now\"\nend tell");
@@ -155,7 +155,7 @@ private slots:
         QVERIFY(back.main);
         QCOMPARE(f.sim.host.snapshot().instance(400)->windows.first().title, "Back");
         QCOMPARE(f.frontmost(), 400);
-        QVERIFY(f.sim.appleScript.executedSources().isEmpty());
+        QVERIFY(f.sim.control.executedScripts().isEmpty());
     }
 
     void scriptOnlyWindowsAreRaisedByScript()
@@ -191,7 +191,7 @@ private slots:
         QVERIFY(f.simWindow(300, "Home").main);
         QCOMPARE(f.frontmost(), 300);
 
-        QCOMPARE(f.sim.appleScript.executedSources(),
+        QCOMPARE(f.sim.control.executedScripts(),
                  (QStringList{WindowFocusService::windowFocusScript(Browser::safari, "42"),
                               WindowFocusService::windowFocusScript(Browser::arc, "A\"1"),
                               WindowFocusService::windowFocusScript(Browser::finder, "5")}));
@@ -222,15 +222,15 @@ private slots:
                   0.1);
         QVERIFY(f.focus(scriptOnly(Browser::safari, 400, "999")));
         QVERIFY(f.focus(scriptOnly(Browser::photoshop, 600, "Gone.psd")));
-        f.sim.appleScript.changeScripting(Browser(Browser::safari).bundleID(),
-                                          [](SimScripting& s) { s.hangs = true; });
+        f.sim.control.changeScripting(Browser(Browser::safari).bundleID(),
+                                      [](SimScripting& s) { s.hangs = true; });
         QElapsedTimer timer;
         timer.start();
         f.service.focus(scriptOnly(Browser::safari, 400, "1"));
         QVERIFY(timer.elapsed() < 1000); // the caller never waits for the app
         QVERIFY(f.service.waitForBackgroundWork(10s));
         // Torn down with the run held, not on its way into the host.
-        QTRY_COMPARE(f.sim.appleScript.runningCount(Browser(Browser::safari).bundleID()), 1);
+        QTRY_COMPARE(f.sim.control.heldScriptCount(Browser(Browser::safari).bundleID()), 1);
         f.guard.setSafeMode(true);
         QVERIFY(f.focus(scriptOnly(Browser::safari, 400, "1")));
 
@@ -280,7 +280,7 @@ private slots:
         QFETCH(QString, active);
         Fixture f(acrobatWithMenu(documents, menu));
         QVERIFY(f.focus(scriptOnly(Browser::acrobat, 700, document)));
-        QCOMPARE(f.sim.accessibility.menuActions(700), actions);
+        QCOMPARE(f.sim.control.menuActions(700), actions);
         QCOMPARE(f.sim.host.snapshot().instance(700)->activeDocument, active);
         QCOMPARE(f.frontmost(), 700);
         QVERIFY(f.sim.systemLog.lines().isEmpty());
@@ -294,7 +294,7 @@ private slots:
         SafariWindow bare = scriptOnly(Browser::safari, 400, {});
         bare.scriptWindowID.reset();
         QVERIFY(f.focus(bare));
-        QCOMPARE(f.sim.appleScript.executedSources().size(), 1); // only the Chrome script
+        QCOMPARE(f.sim.control.executedScripts().size(), 1); // only the Chrome script
         QCOMPARE(f.frontmost(), 400);
         QCOMPARE(f.sim.systemLog.lines(),
                  QStringList{"Focus via AppleScript failed: {NSAppleScriptErrorMessage = "

@@ -230,6 +230,21 @@ private slots:
             << QByteArray(
                    R"({"instances": [{"app": "safari", "pid": 1, "accessibility": {"delaySeconds": -1}}]})")
             << QStringList{"instances[0].accessibility.delaySeconds: -1 is out of range"};
+        // Window-server records take whole numbers as 64-bit integers at most.
+        QTest::newRow("record number beyond 64 bits")
+            << QByteArray(R"({"windowRecords":[{"n":1e19}]})")
+            << QStringList{"demo.json: windowRecords[0].n: 1e+19 is out of range"};
+        QTest::newRow("record number of 2^63")
+            << QByteArray(R"({"windowRecords":[{"n":9223372036854775808}]})")
+            << QStringList{"demo.json: windowRecords[0].n: ", " is out of range"};
+        QTest::newRow("nested record number below 64 bits")
+            << QByteArray(R"({"windowRecords":[{"kCGWindowLayer": 0, "list": [1, {"n": -1e19}]}]})")
+            << QStringList{"demo.json: windowRecords[0].list[1].n: -1e+19 is out of range"};
+        QTest::newRow("window number beyond 32 bits")
+            << QByteArray(
+                   R"({"instances": [{"app": "safari", "pid": 1, "windows": [{"windowNumber": 4294967296}]}]})")
+            << QStringList{
+                   "windows[0].windowNumber: 4.29497e+09 is out of range (1 to 4294967295)"};
         QTest::newRow("not an object")
             << QByteArray("[1, 2]")
             << QStringList{"demo.json: top level: expected an object, found a list"};
@@ -243,6 +258,23 @@ private slots:
         QVERIFY(error);
         for (const QString& part : parts)
             QVERIFY2(error->message.contains(part), qPrintable(error->message));
+    }
+
+    void recordNumbersKeepTheirWidth()
+    {
+        const SimScenario::Result result = SimScenario::parse(
+            R"({"windowRecords": [{"a": 2147483647, "b": 2147483648, "c": -9223372036854775808,
+                                   "d": 1.5, "kCGWindowBounds": {"X": 3}}]})",
+            "demo.json");
+        if (const auto* error = std::get_if<SimScenarioError>(&result))
+            QFAIL(qPrintable(error->message));
+        const auto* model = std::get_if<SimModel>(&result);
+        const QVariantMap record = model->extraWindowRecords.first().toMap();
+        QCOMPARE(record.value("a"), QVariant(2147483647));
+        QCOMPARE(record.value("b"), QVariant(qint64(2147483648)));
+        QCOMPARE(record.value("c"), QVariant(std::numeric_limits<qint64>::min()));
+        QCOMPARE(record.value("d"), QVariant(1.5));
+        QCOMPARE(record.value("kCGWindowBounds").toMap().value("X"), QVariant(3.0));
     }
 
     void unreadableFile()
