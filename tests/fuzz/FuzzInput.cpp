@@ -116,6 +116,12 @@ void ensureFuzzApplication()
 {
     if (QCoreApplication::instance())
         return;
+    // Qt's warnings about odd input (a colour out of range) are expected by
+    // the million; only what is fatal is worth printing.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+    });
     static int argc = 1;
     static char name[] = "fuzz";
     static char* argv[] = {name, nullptr};

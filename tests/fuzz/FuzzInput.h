@@ -60,7 +60,8 @@ private:
     } while (false)
 
 // The Qt application object some facilities need (posted events, timers),
-// created at the first call and kept for the process.
+// created at the first call and kept for the process; Qt's warnings and
+// debug output are silenced from then on.
 void ensureFuzzApplication();
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);

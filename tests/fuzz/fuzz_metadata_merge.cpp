@@ -274,15 +274,18 @@ void checkError(const Case& c, const QString& description)
     FUZZ_CHECK(!description.isEmpty(), QStringLiteral("an empty error description"));
     if (c.answer != Answer::errorDictionary)
         return;
-    static const QRegularExpression numbered(QStringLiteral(" \\(-?[0-9]+\\)$"));
+    // Matched after the message: a message that is not well-formed UTF-16
+    // matches no expression at all.
+    static const QRegularExpression numbered(
+        QRegularExpression::anchoredPattern(QStringLiteral(" \\(-?[0-9]+\\)")));
     const QVariant message =
         c.model.instances.first().scripting.error->value(AppleScriptErrorKey::message);
     const QString head = message.typeId() == QMetaType::QString
                              ? message.toString()
                              : QStringLiteral("Unknown AppleScript error");
-    FUZZ_CHECK(description.startsWith(head + QStringLiteral(" (")) &&
-                   numbered.match(description).hasMatch(),
-               QStringLiteral("error described as \"%1\"").arg(description));
+    FUZZ_CHECK(
+        description.startsWith(head) && numbered.match(description.mid(head.size())).hasMatch(),
+        QStringLiteral("error described as \"%1\" for the message \"%2\"").arg(description, head));
 }
 
 } // namespace

@@ -213,6 +213,7 @@ void checkProfileName(const SafariWindow& window)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    ensureFuzzApplication();
     FuzzInput input(data, size);
     switch (input.range(0, 2)) {
     case 0:

@@ -81,9 +81,11 @@ void checkRejection(const QByteArray& json, const QString& message)
     const QJsonValue root =
         document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array());
     // Both the path and the problem may hold ": ", so every split is tried.
-    for (qsizetype at = place.indexOf(QStringLiteral(": ")); at > 0;
+    for (qsizetype at = place.indexOf(QStringLiteral(": ")); at >= 0;
          at = place.indexOf(QStringLiteral(": "), at + 1)) {
         const QString where = place.left(at);
+        if (where.isEmpty())
+            continue;
         const QString problem = place.mid(at + 2);
         if (problem.isEmpty())
             continue;
