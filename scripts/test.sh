@@ -48,7 +48,7 @@ run_preset release
 run_preset asan
 run_preset tsan
 
-# Fuzzing: every libFuzzer target of tests/fuzz/ for TESSEL_FUZZ_SECONDS (15)
+# Fuzzing: every libFuzzer target of tests/fuzz/ for TESSEL_FUZZ_SECONDS (10)
 # each, from its committed seeds, two at a time on a two-core machine.
 run_preset fuzz
 echo "=== all test runs passed"
