@@ -4,6 +4,8 @@
 #include "Platform/Sim/SimPlatform.h"
 #include "Services/SnapshotService.h"
 
+#include "ResidentMemory.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -46,15 +48,6 @@ QList<SafariWindow> records()
         windows << window;
     }
     return windows;
-}
-
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
 }
 
 // A thumbnail folder that works, or one that cannot exist (a regular file

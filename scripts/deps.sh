@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-format-14
-  xvfb xauth xdotool
+  xvfb xauth xdotool imagemagick
   fonts-noto-color-emoji fonts-dejavu-core fonts-inter fonts-noto-core fonts-quicksand
 )
 

@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Symbols {
 
 QString resourcePath(const QString& name)
@@ -53,7 +56,12 @@ bool paint(QPainter& painter, const QRectF& rect, const QString& name, const QCo
     if (!renderer.isValid())
         return false;
     const QRectF target = fitted(renderer.viewBoxF().size(), rect);
-    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    // The device pixels the target covers: the painter's transform carries
+    // the device's pixel ratio and any scaling of its own (a scaled preview,
+    // a widget rendered into a denser image).
+    const QTransform transform = painter.deviceTransform();
+    const double ratio = std::max(std::hypot(transform.m11(), transform.m12()),
+                                  std::hypot(transform.m21(), transform.m22()));
     const QSize pixels = (target.size() * ratio).toSize().expandedTo(QSize(1, 1));
     painter.drawImage(target, tinted(renderer, pixels, color));
     return true;

@@ -5,6 +5,10 @@
 #include "Overlay/OverlayEnvironment.h"
 #include "Overlay/OverlayPanel.h"
 #include "Overlay/OverlayView.h"
+#include "Overlay/PanelLayout.h"
+#include "Overlay/WindowFilter.h"
+#include "Services/MainThreadQueue.h"
+#include "Services/SerialQueue.h"
 
 #include <QColor>
 #include <QHash>
@@ -17,18 +21,12 @@
 #include <optional>
 
 class PreferencesService;
+class QPropertyAnimation;
 class RecentWindowTracker;
 class SafariMetadataService;
 class SafariWindowService;
 class SnapshotService;
 class WindowFocusService;
-
-// One app's cards of the filtered list, in list order.
-struct BrowserGroup {
-    Browser browser;
-    QList<SafariWindow> windows;
-    QString id() const { return browser.rawValue(); }
-};
 
 // Everything the switcher shows, and the showing itself: the per-app window
 // cache, listing when nothing is cached and re-listing in the background when
@@ -98,6 +96,9 @@ public:
     QList<SafariWindow> cachedWindows(Browser browser) const { return m_byBrowser.value(browser); }
     OverlayPanel* panel() const { return m_panel; }
     OverlayView* hostingView() const { return m_hostingView; }
+    // The panel's frame in the host's bottom-left points; empty before the
+    // first showing.
+    QRectF panelFrame() const;
 
     PreferencesService& preferences() const { return m_preferences; }
     const OverlayEnvironment& environment() const { return m_environment; }
@@ -120,6 +121,11 @@ public:
     void handleModifierRelease();
     void hide();
 
+    // Waits for the background re-listings started so far and hands their
+    // results over now, as the event loop would. Never needed by the
+    // product; tests and benchmarks use it.
+    void finishBackgroundDiscovery();
+
 signals:
     void windowsChanged();
     void groupsChanged();
@@ -136,6 +142,31 @@ signals:
     void visibilityChanged(bool visible);
 
 private:
+    QList<SafariWindow> sorted(const QList<SafariWindow>& windows) const;
+    QList<SafariWindow> allWindowsOrdered() const;
+    void refreshDiscoveryInBackground();
+    void discoveryFinished(const QList<Browser>& browsers,
+                           const QHash<Browser, QList<SafariWindow>>& found);
+    void startMetadataMerges();
+    void integrate(const QList<SafariWindow>& merged, Browser browser);
+    void preloadCachedSnapshots();
+    // Windows without an image yet, documents aside, or every window.
+    enum class CachedLookup { missing, every };
+    void registerCachedSnapshots(const QList<SafariWindow>& windows, CachedLookup lookup);
+    void refreshSnapshots();
+    void registerSnapshot(const QImage& image, const QString& id);
+
+    void presentPanel();
+    void layoutPanel(bool anchorTopLeft);
+    void panelMoved();
+    PanelCoordinates coordinates(const QList<ScreenInfo>& screens) const;
+    bool reduceMotion() const;
+
+    void setVisible(bool visible);
+    void setSelectedIndex(int index);
+    void setColumns(int columns);
+    void setPanelContentWidth(double width);
+
     SafariWindowService& m_windowService;
     SafariMetadataService& m_metadataService;
     SnapshotService& m_snapshotService;
@@ -165,6 +196,15 @@ private:
     QPointer<OverlayView> m_hostingView;
     bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
+    QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel
+    bool m_snapshotRefreshRunning = false; // a capture run has not reported yet
+    bool m_snapshotRefreshPending = false; // another was asked for meanwhile
+
+    MainThreadQueue m_mainThread; // hands re-listings and capture runs back
+    // The background re-listings, one after another so that a later one's
+    // lists are never overwritten by an earlier one's. Last: destroying it
+    // waits for the running one, which posts to the queue above.
+    SerialQueue m_discoveryQueue;
 };
 
 // The average colour of an image made into a tint: saturation × 1.4 kept

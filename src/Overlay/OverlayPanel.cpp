@@ -1,6 +1,8 @@
 #include "Overlay/OverlayPanel.h"
 
 #include <QMouseEvent>
+#include <QPalette>
+#include <QVBoxLayout>
 
 OverlayPanel::OverlayPanel()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -12,6 +14,34 @@ OverlayPanel::OverlayPanel()
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setWindowTitle(QStringLiteral("Tessel Nav Switcher"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+void OverlayPanel::setContentView(QWidget* view)
+{
+    if (m_contentView) {
+        m_contentView->hide();
+        m_contentView->deleteLater();
+    }
+    m_contentView = view;
+    if (view)
+        layout()->addWidget(view);
+}
+
+void OverlayPanel::setAppearance(std::optional<Appearance> appearance)
+{
+    m_appearance = appearance;
+    // An empty palette inherits the application's, which follows the system.
+    // One built from a single window colour picks text and base colours of
+    // the contrasting kind, as a light or dark look does.
+    if (!appearance)
+        setPalette(QPalette());
+    else if (*appearance == Appearance::aqua)
+        setPalette(QPalette(QColor(0xEC, 0xEC, 0xEC)));
+    else
+        setPalette(QPalette(QColor(0x32, 0x32, 0x32)));
 }
 
 void OverlayPanel::moveEvent(QMoveEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
@@ -14,7 +15,19 @@
 class OverlayPanel final : public QWidget {
     Q_OBJECT
 public:
+    // The look the panel's content inherits; none follows the system.
+    enum class Appearance { aqua, darkAqua };
+
     OverlayPanel();
+
+    // Fills the panel with the view, which it takes over; the previous one
+    // goes once control returns to the event loop, since it may be the one
+    // whose event led here.
+    void setContentView(QWidget* view);
+    QWidget* contentView() const { return m_contentView; }
+
+    void setAppearance(std::optional<Appearance> appearance);
+    std::optional<Appearance> appearance() const { return m_appearance; }
 
 signals:
     // Every change of the panel's position, by the program or by a drag.
@@ -28,4 +41,6 @@ protected:
 
 private:
     std::optional<QPoint> m_dragOffset; // pointer minus top-left while dragging
+    QPointer<QWidget> m_contentView;
+    std::optional<Appearance> m_appearance;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QRectF>
 #include <QString>
@@ -17,14 +18,19 @@ struct StatusItemClick {
 class StatusItem {
 public:
     virtual ~StatusItem() = default;
+    // A template image is a shape drawn in the status bar's own text colour.
     virtual void setImage(const QImage& image, bool isTemplate) = 0;
-    // A named system symbol, with the text that describes it to assistive tools.
-    virtual void setSymbol(const QString& name, const QString& accessibilityDescription) = 0;
+    // What the item is, for assistive tools and tool tips.
+    virtual void setAccessibilityDescription(const QString& text) = 0;
     // Called on left-mouse-up and right-mouse-up.
     virtual void setClickHandler(std::function<void(const StatusItemClick&)> handler) = 0;
-    // The item's button in bottom-left-origin screen points.
+    // The item's button in bottom-left-origin screen points; empty while the
+    // item is not on screen.
     virtual QRectF buttonFrame() const = 0;
 };
+
+// A template image drawn in one colour, its alpha kept.
+QImage templateImageInColor(const QImage& image, const QColor& color);
 
 class StatusBar {
 public:

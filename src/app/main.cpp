@@ -1,21 +1,45 @@
+#include "app/AppDelegate.h"
+
+#include "Platform/Clock.h"
+#include "Platform/Live/DesktopUrlOpener.h"
 #include "Platform/Live/JsonUserDefaults.h"
+#include "Platform/Live/QtEventMonitors.h"
+#include "Platform/Live/QtScreens.h"
 #include "Platform/Live/SyslogSystemLog.h"
+#include "Platform/Live/Widgets/MessageBoxAlerts.h"
+#include "Platform/Live/Widgets/TrayStatusBar.h"
 #include "Platform/Live/XdgLoginItems.h"
+#include "Platform/Sim/Desktop/SimDesktopWindow.h"
+#include "Platform/Sim/Desktop/SimStatusBar.h"
+#include "Platform/Sim/SimKeyMapping.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenario.h"
-#include "Services/PermissionsService.h"
-#include "Services/PreferencesService.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 
-int main(int argc, char* argv[])
-{
-    QGuiApplication app(argc, argv);
+namespace {
 
-    // The other apps and their windows come from the simulated host; a
-    // scenario that does not load stops the program before anything starts.
+// The host keyboard's key code of a key pressed in one of the program's windows.
+std::optional<quint16> hostKeyCode(const QKeyEvent& event)
+{
+    const std::optional<KeyEvent> key = SimKeyMapping::keyEvent(event);
+    if (!key || key->type != CGEventType::keyDown)
+        return std::nullopt;
+    return key->keyCode;
+}
+
+// The normal start: the other apps and their windows come from the simulated
+// host, shown in its desktop window; settings, the login item, the log, the
+// screens and URL opening are the real ones.
+int normalStart(QApplication& app)
+{
+    // A scenario that does not load stops the program before anything starts.
     const QString scenario = qEnvironmentVariable("TESSEL_SIM_SCENARIO");
     SimScenario::Result loaded =
         SimScenario::load(scenario.isEmpty() ? SimScenario::defaultPath() : scenario);
@@ -28,11 +52,47 @@ int main(int argc, char* argv[])
     JsonUserDefaults defaults(JsonUserDefaults::defaultPath());
     XdgLoginItems loginItems(QCoreApplication::applicationFilePath());
     SyslogSystemLog systemLog;
+    QtScreens screens;
+    DesktopUrlOpener urlOpener;
+    SystemClock clock;
+    MessageBoxAlerts alerts;
+    QtEventMonitors monitors(hostKeyCode);
 
-    PermissionsService permissions(host.accessibility, host.windowServer);
-    PreferencesService preferences(defaults, host.workspace, loginItems, systemLog);
+    // The status item goes into the desktop's tray where there is one, else
+    // into the menu bar of the simulated desktop.
+    SimStatusBar desktopStatusBar;
+    TrayStatusBar tray;
+    const bool hasTray = QSystemTrayIcon::isSystemTrayAvailable();
 
-    std::printf("Tessel Nav launched. %s\n", qUtf8Printable(permissions.statusSummary()));
-    std::fflush(stdout);
-    return 0;
+    SimDesktopWindow desktop(host.host, host.control, desktopStatusBar, StandardOutput::printLine);
+    desktop.winId();
+    monitors.treatAsOtherApplication(desktop.windowHandle());
+    QObject::connect(&desktop, &SimDesktopWindow::mouseDownElsewhere, &monitors,
+                     [&monitors](MonitoredEvent::Type type) {
+                         monitors.dispatchGlobal(MonitoredEvent{type, 0, nullptr});
+                     });
+    // The simulated screen going away ends the session.
+    QObject::connect(&desktop, &SimDesktopWindow::closed, &app, &QCoreApplication::quit);
+
+    Platform platform{host.accessibility, host.windowServer, host.screenCapture, host.appleScript,
+                      host.workspace,     urlOpener,         host.eventTap,      loginItems,
+                      defaults,           screens,           systemLog,          clock};
+    AppDelegate delegate(
+        AppEnvironment{platform, alerts, hasTray ? static_cast<StatusBar&>(tray) : desktopStatusBar,
+                       monitors, StandardOutput::printLine, [] { QCoreApplication::quit(); }});
+    desktop.resize(desktop.sizeHint());
+    desktop.show();
+    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // An accessory program: its panels are tool windows with no task-bar
+    // entry, and closing a window never ends it; only Quit does.
+    app.setQuitOnLastWindowClosed(false);
+    return normalStart(app);
 }

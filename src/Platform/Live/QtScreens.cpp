@@ -1,5 +1,7 @@
 #include "QtScreens.h"
 
+#include "Platform/ScreenCoordinates.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
@@ -9,8 +11,8 @@ namespace {
 
 ScreenInfo info(const QScreen& screen, const QRectF& primary)
 {
-    return ScreenInfo{QtScreens::toBottomLeft(QRectF(screen.geometry()), primary),
-                      QtScreens::toBottomLeft(QRectF(screen.availableGeometry()), primary),
+    return ScreenInfo{ScreenCoordinates::toBottomLeft(QRectF(screen.geometry()), primary),
+                      ScreenCoordinates::toBottomLeft(QRectF(screen.availableGeometry()), primary),
                       screen.name()};
 }
 
@@ -21,17 +23,6 @@ QRectF primaryGeometry()
 }
 
 } // namespace
-
-QRectF QtScreens::toBottomLeft(const QRectF& rect, const QRectF& primary)
-{
-    return QRectF(rect.x() - primary.x(), primary.y() + primary.height() - rect.y() - rect.height(),
-                  rect.width(), rect.height());
-}
-
-QPointF QtScreens::toBottomLeft(const QPointF& point, const QRectF& primary)
-{
-    return QPointF(point.x() - primary.x(), primary.y() + primary.height() - point.y());
-}
 
 QList<ScreenInfo> QtScreens::screens() const
 {
@@ -58,5 +49,5 @@ std::optional<ScreenInfo> QtScreens::mainScreen() const
 
 QPointF QtScreens::mouseLocation() const
 {
-    return toBottomLeft(QPointF(QCursor::pos()), primaryGeometry());
+    return ScreenCoordinates::toBottomLeft(QPointF(QCursor::pos()), primaryGeometry());
 }

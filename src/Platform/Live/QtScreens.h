@@ -10,9 +10,4 @@ public:
     // The screen of the focused window, else the primary screen.
     std::optional<ScreenInfo> mainScreen() const override;
     QPointF mouseLocation() const override;
-
-    // From Qt's top-left-origin, y-down coordinates, given the primary
-    // screen's geometry in those coordinates.
-    static QRectF toBottomLeft(const QRectF& rect, const QRectF& primary);
-    static QPointF toBottomLeft(const QPointF& point, const QRectF& primary);
 };

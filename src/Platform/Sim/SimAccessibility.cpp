@@ -134,8 +134,10 @@ bool SimAccessibility::isProcessTrusted() const
 bool SimAccessibility::isProcessTrustedWithPrompt()
 {
     const bool trusted = isProcessTrusted();
-    if (!trusted)
+    if (!trusted) {
         ++m_promptCount;
+        m_host.prompts().raise(SimHostPrompt::Kind::accessibilityTrust);
+    }
     return trusted;
 }
 

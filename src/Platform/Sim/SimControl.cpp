@@ -82,3 +82,8 @@ int SimControl::captureCount() const
 {
     return m_screenCapture.m_captureCount;
 }
+
+SimHostPrompts& SimControl::prompts()
+{
+    return m_host.prompts();
+}

@@ -12,6 +12,7 @@ class SimAccessibility;
 class SimAppleScript;
 class SimEventTap;
 class SimHost;
+class SimHostPrompts;
 class SimScreenCapture;
 class SimWindowServer;
 struct SimScripting;
@@ -63,6 +64,9 @@ public:
     QStringList menuActions(pid_t pid) const;
     // The focus observers listening to the app now.
     int focusListenerCount(pid_t pid) const;
+
+    // The host's own permission prompts and privacy panes, pending and answered.
+    SimHostPrompts& prompts();
 
     // Screen recording: the permission requests made, and the window captures.
     int captureAccessRequestCount() const;

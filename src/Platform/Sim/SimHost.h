@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Sim/SimHostPrompts.h"
 #include "Platform/Sim/SimModel.h"
 #include "Services/MainThreadQueue.h"
 
@@ -47,6 +48,10 @@ public:
     // Runs fn on the main thread and waits for it (at once when called there).
     void callOnMain(std::function<void()> fn);
 
+    // The host's own permission prompts and privacy panes, raised by the
+    // facilities; tests and the desktop window answer them through SimControl.
+    SimHostPrompts& prompts() { return m_prompts; }
+
 signals:
     // Any change of the model (for the desktop view).
     void modelChanged();
@@ -68,6 +73,8 @@ private:
     mutable std::mutex m_listenerMutex;
     QHash<int, Listener> m_listeners;
     int m_nextListenerId = 1;
+
+    SimHostPrompts m_prompts{*this};
 
     // Last: destroyed first, so that no queued notification outlives the rest.
     MainThreadQueue m_mainThread;

@@ -100,5 +100,8 @@ bool SimWindowServer::preflightScreenCaptureAccess() const
 bool SimWindowServer::requestScreenCaptureAccess()
 {
     ++m_requestCount;
-    return preflightScreenCaptureAccess();
+    const bool granted = preflightScreenCaptureAccess();
+    if (!granted)
+        m_host.prompts().raise(SimHostPrompt::Kind::screenRecording);
+    return granted;
 }

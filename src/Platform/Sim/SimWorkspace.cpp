@@ -2,6 +2,8 @@
 
 #include "Platform/Sim/SimHost.h"
 
+#include <QGuiApplication>
+#include <QLinearGradient>
 #include <QPainter>
 
 namespace {
@@ -31,15 +33,31 @@ QImage SimWorkspace::iconForFile(const QString& path) const
         }
         return std::nullopt;
     });
-    // A rounded tile in the app's colour: distinct per app and deterministic.
+    // A rounded tile in the app's colour with the initial of its name:
+    // distinct per app, recognisable at chip size and deterministic.
     QImage icon(64, 64, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
     QPainter painter(&icon);
-    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     const QColor color = app && app->iconColor.isValid() ? app->iconColor : QColor(Qt::gray);
-    painter.setBrush(color);
+    QLinearGradient gradient(0, 4, 0, 60);
+    gradient.setColorAt(0, color.lighter(115));
+    gradient.setColorAt(1, color.darker(110));
+    painter.setBrush(gradient);
     painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(4, 4, 56, 56), 12, 12);
+    painter.drawRoundedRect(QRectF(4, 4, 56, 56), 13, 13);
+    const QString initial = app ? app->name.left(1).toUpper() : QString();
+    // Lettering needs the fonts of a GUI application; a command-line one
+    // tells the apps apart by colour alone.
+    if (!initial.isEmpty() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QFont font(QStringLiteral("Inter"));
+        font.setPixelSize(34);
+        font.setWeight(QFont::Bold);
+        painter.setFont(font);
+        // Dark letters on light tiles, white on the rest.
+        painter.setPen(color.lightnessF() > 0.7 ? QColor(30, 30, 30) : QColor(Qt::white));
+        painter.drawText(QRectF(4, 4, 56, 56), Qt::AlignCenter, initial);
+    }
     return icon;
 }
 

@@ -1,6 +1,7 @@
 #include "Platform/Live/Widgets/MessageBoxAlerts.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,8 +54,28 @@ QList<FieldEditor> addFields(QMessageBox& box, const QList<AlertTextField>& fiel
             editors << FieldEditor(editor);
         }
     }
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    // Between the texts and the buttons, where the host puts an alert's
+    // accessory view: the buttons move one row down to make room.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return editors;
+    auto* buttonBox = box.findChild<QDialogButtonBox*>();
+    const int buttonIndex = buttonBox ? grid->indexOf(buttonBox) : -1;
+    if (buttonIndex < 0) {
         grid->addWidget(panel, grid->rowCount(), 1, 1, grid->columnCount() - 1);
+        return editors;
+    }
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(buttonIndex, &row, &column, &rowSpan, &columnSpan);
+    // The fields line up with the texts' column.
+    int textColumn = 1;
+    if (auto* text = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        int textRow = 0, span = 0, textSpan = 0;
+        grid->getItemPosition(grid->indexOf(text), &textRow, &textColumn, &span, &textSpan);
+    }
+    grid->removeWidget(buttonBox);
+    grid->addWidget(panel, row, textColumn, 1, grid->columnCount() - textColumn);
+    grid->addWidget(buttonBox, row + 1, column, rowSpan, columnSpan);
     return editors;
 }
 
@@ -73,6 +94,12 @@ AlertResponse MessageBoxAlerts::runModal(const Alert& alert)
                                                          : QMessageBox::Information,
                     QString(), alert.messageText);
     box.setInformativeText(alert.informativeText);
+    // The message is the alert's headline, set off from the text below it.
+    if (auto* message = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QFont font = message->font();
+        font.setBold(true);
+        message->setFont(font);
+    }
     box.setWindowTitle(alert.messageText);
 
     const QStringList titles =

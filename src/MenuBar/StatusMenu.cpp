@@ -1,0 +1,331 @@
+#include "MenuBar/StatusMenu.h"
+
+#include "Platform/UrlOpener.h"
+#include "Platform/Workspace.h"
+#include "Services/PermissionsService.h"
+#include "Services/PreferencesService.h"
+#include "Services/SafariMetadataService.h"
+#include "Services/SafariWindowService.h"
+#include "Services/SnapshotService.h"
+#include "Services/WindowFocusService.h"
+
+#include <QDir>
+#include <QFutureWatcher>
+#include <QKeySequence>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace {
+
+const QString warningSign = QStringLiteral("\u26A0\uFE0F");
+const QString missing = QStringLiteral("\u2013");
+
+QString orMissing(const std::optional<QString>& value)
+{
+    return value ? *value : missing;
+}
+
+} // namespace
+
+StatusMenu::StatusMenu(Services services, Commands commands, QObject* parent)
+    : QObject(parent), m_services(services), m_commands(std::move(commands))
+{
+    buildMenu();
+}
+
+StatusMenu::~StatusMenu() = default;
+
+QString StatusMenu::accessibilityNeededText()
+{
+    return QStringLiteral("Tessel Nav uses Accessibility to list and focus browser windows. Enable "
+                          "it in System Settings → Privacy & Security → Accessibility, then "
+                          "relaunch the app.");
+}
+
+QString StatusMenu::displayName(const SafariWindow& window)
+{
+    if (!window.title.isEmpty())
+        return window.title;
+    if (const auto domain = window.domain())
+        return *domain;
+    return QStringLiteral("Untitled Window");
+}
+
+QString StatusMenu::exportFolder()
+{
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("TesselNav-Snapshots"));
+}
+
+void StatusMenu::buildMenu()
+{
+    m_menu = std::make_unique<QMenu>();
+    QMenu* menu = m_menu.get();
+    const auto call = [](const std::function<void()>& command) {
+        return [command] {
+            if (command)
+                command();
+        };
+    };
+    connect(menu->addAction(QStringLiteral("Show Switcher")), &QAction::triggered, this,
+            call(m_commands.showSwitcher));
+    menu->addSeparator();
+    QAction* settings = menu->addAction(QStringLiteral("Settings…"));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(settings, &QAction::triggered, this, call(m_commands.showSettings));
+    connect(menu->addAction(QStringLiteral("Permissions Setup…")), &QAction::triggered, this,
+            call(m_commands.showOnboarding));
+    menu->addSeparator();
+
+    QMenu* debug = menu->addMenu(QStringLiteral("Debug"));
+    debug->setTitle(QStringLiteral("Debug"));
+    connect(debug->addAction(QStringLiteral("Log Browser Windows")), &QAction::triggered, this,
+            &StatusMenu::logSafariWindows);
+    connect(debug->addAction(QStringLiteral("Save Snapshots to Folder")), &QAction::triggered, this,
+            &StatusMenu::saveSnapshots);
+    // A Qt submenu's title is the text of its item in the parent menu.
+    m_focusSubmenu = new QMenu(QStringLiteral("Focus Window"), menu);
+    debug->addMenu(m_focusSubmenu);
+    connect(m_focusSubmenu, &QMenu::aboutToShow, this, &StatusMenu::menuNeedsUpdate);
+
+    menu->addSeparator();
+    QAction* quit = menu->addAction(QStringLiteral("Quit Tessel Nav"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, call(m_commands.quit));
+
+    connect(menu, &QMenu::aboutToShow, this, &StatusMenu::menuWillOpen);
+}
+
+bool StatusMenu::isRunning(Browser browser) const
+{
+    return !m_services.workspace.runningApplications(browser.bundleID()).isEmpty();
+}
+
+bool StatusMenu::anyEnabledAppRunning() const
+{
+    const QList<Browser> enabled = m_services.preferences.enabledBrowsersOrdered();
+    return std::any_of(enabled.begin(), enabled.end(),
+                       [this](Browser browser) { return isRunning(browser); });
+}
+
+QList<SafariWindow> StatusMenu::accessibilityWindows(const QList<Browser>& browsers) const
+{
+    QList<SafariWindow> windows;
+    for (Browser browser : browsers)
+        windows += m_services.windowService.discoverWindows(browser);
+    return windows;
+}
+
+QList<std::pair<Browser, QString>> StatusMenu::orderedErrors() const
+{
+    const QHash<Browser, QString> errors = m_services.metadataService.lastErrors();
+    QList<std::pair<Browser, QString>> ordered;
+    for (auto it = errors.cbegin(); it != errors.cend(); ++it)
+        ordered << std::pair(it.key(), it.value());
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto& a, const auto& b) { return a.first.rawValue() < b.first.rawValue(); });
+    return ordered;
+}
+
+void StatusMenu::menuWillOpen()
+{
+    const QList<Browser> openList = m_services.preferences.enabledBrowsersOrdered();
+    m_menuWindows = accessibilityWindows(openList);
+    rebuildFocusSubmenu();
+    for (Browser browser : openList) {
+        if (!browser.isScriptedApp() || !isRunning(browser))
+            continue;
+        QList<SafariWindow> axWindows;
+        for (const SafariWindow& window : std::as_const(m_menuWindows)) {
+            if (window.browser == browser)
+                axWindows << window;
+        }
+        m_services.metadataService.mergeAndEnrichAsync(
+            axWindows, browser, m_services.windowService, this,
+            [this, browser, openList](const QList<SafariWindow>& merged) {
+                integrate(browser, openList, merged);
+            });
+    }
+}
+
+void StatusMenu::integrate(Browser browser, const QList<Browser>& openList,
+                           const QList<SafariWindow>& merged)
+{
+    QHash<Browser, QList<SafariWindow>> groups;
+    for (const SafariWindow& window : std::as_const(m_menuWindows))
+        groups[window.browser] << window;
+    groups[browser] = merged;
+    QList<SafariWindow> windows;
+    for (Browser app : openList)
+        windows += groups.value(app);
+    m_menuWindows = windows;
+    rebuildFocusSubmenu();
+}
+
+void StatusMenu::menuNeedsUpdate()
+{
+    rebuildFocusSubmenu();
+}
+
+void StatusMenu::rebuildFocusSubmenu()
+{
+    if (!m_focusSubmenu)
+        return;
+    m_focusSubmenu->clear();
+    if (m_menuWindows.isEmpty()) {
+        QString text;
+        if (!anyEnabledAppRunning())
+            text = QStringLiteral("No enabled browser is running");
+        else if (m_services.permissions.isAccessibilityTrusted())
+            text = QStringLiteral("No browser windows found");
+        else
+            text = QStringLiteral("Accessibility permission needed");
+        m_focusSubmenu->addAction(text)->setEnabled(false);
+    } else {
+        for (int i = 0; i < m_menuWindows.size(); ++i) {
+            const SafariWindow& window = m_menuWindows[i];
+            QString title =
+                QStringLiteral("[%1] %2").arg(window.browser.displayName(), displayName(window));
+            if (window.isMinimized)
+                title += QStringLiteral(" (minimized)");
+            QAction* item = m_focusSubmenu->addAction(title);
+            item->setData(i);
+            connect(item, &QAction::triggered, this, [this, i] { focusWindow(i); });
+        }
+    }
+    const auto errors = orderedErrors();
+    if (!errors.isEmpty()) {
+        m_focusSubmenu->addSeparator();
+        for (const auto& [browser, error] : errors) {
+            m_focusSubmenu
+                ->addAction(
+                    QStringLiteral("%1 %2: %3").arg(warningSign, browser.displayName(), error))
+                ->setEnabled(false);
+        }
+    }
+}
+
+void StatusMenu::focusWindow(int tag)
+{
+    if (tag < 0 || tag >= m_menuWindows.size())
+        return;
+    const SafariWindow window = m_menuWindows[tag];
+    m_commands.printLine(QStringLiteral("Focusing: ") + displayName(window));
+    m_services.focusService.focus(window);
+}
+
+QList<SafariWindow> StatusMenu::discoverAllWindows()
+{
+    QList<SafariWindow> all;
+    for (Browser browser : m_services.preferences.enabledBrowsersOrdered()) {
+        all += m_services.metadataService.mergeAndEnrich(
+            m_services.windowService.discoverWindows(browser), browser, m_services.windowService);
+    }
+    return all;
+}
+
+bool StatusMenu::ensureAccessibility()
+{
+    if (m_services.permissions.isAccessibilityTrusted())
+        return true;
+    m_services.permissions.requestAccessibility();
+    m_commands.showInfo(QStringLiteral("Accessibility needed"), accessibilityNeededText());
+    return false;
+}
+
+void StatusMenu::logSafariWindows()
+{
+    if (!ensureAccessibility())
+        return;
+    const QList<Browser> enabled = m_services.preferences.enabledBrowsersOrdered();
+    const qsizetype accessibilityCount = accessibilityWindows(enabled).size();
+    const QList<SafariWindow> all = discoverAllWindows();
+
+    QStringList counts;
+    for (Browser browser : enabled) {
+        const auto count = std::count_if(all.begin(), all.end(), [browser](const SafariWindow& w) {
+            return w.browser == browser;
+        });
+        counts << QStringLiteral("%1: %2").arg(browser.displayName()).arg(count);
+    }
+    QStringList lines;
+    lines << QStringLiteral("Enabled: %1. Accessibility saw %2; total after AppleScript merge: %3.")
+                 .arg(counts.join(QStringLiteral(", ")))
+                 .arg(accessibilityCount)
+                 .arg(all.size());
+    for (const auto& [browser, error] : orderedErrors()) {
+        lines << QStringLiteral("%1 %2 scripting failed: %3. Check System Settings → Privacy & "
+                                "Security → Automation → Tessel Nav.")
+                     .arg(warningSign, browser.displayName(), error);
+    }
+    if (all.isEmpty()) {
+        lines << (anyEnabledAppRunning()
+                      ? QStringLiteral("Browsers are running but no standard windows were found.")
+                      : QStringLiteral("No enabled browser is running."));
+    }
+    for (int i = 0; i < all.size(); ++i) {
+        const SafariWindow& window = all[i];
+        const QString first = QStringLiteral("[%1] [%2] %3")
+                                  .arg(i + 1)
+                                  .arg(window.browser.displayName(), displayName(window));
+        const QString second =
+            QStringLiteral("    windowID: %1  minimized: %2  focus via: %3")
+                .arg(window.windowID ? QString::number(*window.windowID)
+                                     : QStringLiteral("unknown"),
+                     window.isMinimized ? QStringLiteral("true") : QStringLiteral("false"),
+                     window.axElement ? QStringLiteral("AX") : QStringLiteral("AppleScript"));
+        const QString third =
+            QStringLiteral("    url: %1  domain: %2  tabs: %3")
+                .arg(orMissing(window.tabURL
+                                   ? std::optional(window.tabURL->toString(QUrl::FullyEncoded))
+                                   : std::nullopt),
+                     orMissing(window.domain()),
+                     orMissing(window.tabCount ? std::optional(QString::number(*window.tabCount))
+                                               : std::nullopt));
+        lines << first + QLatin1Char('\n') + second + QLatin1Char('\n') + third;
+    }
+    const QString text = lines.join(QLatin1Char('\n'));
+    m_commands.printLine(QStringLiteral("--- Browser Windows ---\n") + text);
+    m_commands.showInfo(QStringLiteral("Browser Windows (%1)").arg(all.size()), text);
+}
+
+void StatusMenu::saveSnapshots()
+{
+    if (!ensureAccessibility())
+        return;
+    if (!m_services.permissions.isScreenRecordingAllowed()) {
+        m_services.permissions.requestScreenRecording();
+        m_commands.showInfo(QStringLiteral("Screen Recording needed"),
+                            QStringLiteral("Grant Screen Recording to Tessel Nav in System "
+                                           "Settings → Privacy & Security, then relaunch the app "
+                                           "and try again."));
+        return;
+    }
+    const QList<SafariWindow> windows = discoverAllWindows();
+    const QString folder = exportFolder();
+    auto* watcher = new QFutureWatcher<SnapshotService::ExportResult>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, windows, folder] {
+        watcher->deleteLater();
+        const SnapshotService::ExportResult result = watcher->result();
+        if (const auto* error = std::get_if<SnapshotService::ExportError>(&result)) {
+            m_commands.showInfo(QStringLiteral("Snapshot error"), error->description());
+            return;
+        }
+        const QStringList& files = std::get<QStringList>(result);
+        m_commands.printLine(QStringLiteral("Wrote %1/%2 snapshots to %3")
+                                 .arg(files.size())
+                                 .arg(windows.size())
+                                 .arg(folder));
+        if (!files.isEmpty()) {
+            m_services.urlOpener.open(QUrl::fromLocalFile(folder));
+        } else {
+            m_commands.showInfo(
+                QStringLiteral("No snapshots captured"),
+                QStringLiteral("Found %1 browser window(s) but captured none. Check Screen "
+                               "Recording permission (a rebuild resets it) or whether all windows "
+                               "are minimized.")
+                    .arg(windows.size()));
+        }
+    });
+    watcher->setFuture(m_services.snapshotService.writeSnapshots(windows, folder));
+}

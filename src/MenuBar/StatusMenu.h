@@ -1,0 +1,98 @@
+#pragma once
+
+#include "Models/Browser.h"
+#include "Models/SafariWindow.h"
+
+#include <QHash>
+#include <QList>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class PermissionsService;
+class PreferencesService;
+class SafariMetadataService;
+class SafariWindowService;
+class SnapshotService;
+class UrlOpener;
+class WindowFocusService;
+class Workspace;
+
+// The plain menu that a right click or a Control-click on the status item
+// opens: the program's commands and the Debug submenu with its three tools,
+// a report of every window the program sees, an export of fresh snapshots,
+// and a submenu listing every window to focus one. Main thread only; the
+// scripting it starts while open runs on the metadata service's queue.
+class StatusMenu final : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        SafariWindowService& windowService;
+        SafariMetadataService& metadataService;
+        SnapshotService& snapshotService;
+        WindowFocusService& focusService;
+        PermissionsService& permissions;
+        PreferencesService& preferences;
+        Workspace& workspace;
+        UrlOpener& urlOpener;
+    };
+    // What the menu asks of the application.
+    struct Commands {
+        std::function<void()> showSwitcher;
+        std::function<void()> showSettings;
+        std::function<void()> showOnboarding;
+        std::function<void()> quit;
+        std::function<void(const QString& title, const QString& text)> showInfo;
+        std::function<void(const QString& line)> printLine;
+    };
+
+    StatusMenu(Services services, Commands commands, QObject* parent = nullptr);
+    ~StatusMenu() override;
+
+    // The menu, built once and kept.
+    QMenu* menu() const { return m_menu.get(); }
+    QMenu* focusSubmenu() const { return m_focusSubmenu; }
+    // The windows behind the Focus Window items; each item's tag indexes it.
+    const QList<SafariWindow>& menuWindows() const { return m_menuWindows; }
+
+    // A window's name in menus and reports: its title, else its domain, else
+    // "Untitled Window".
+    static QString displayName(const SafariWindow& window);
+    // The name of the snapshot export folder inside the temporary folder.
+    static QString exportFolder();
+
+    // The menu is about to open: list every enabled app's windows now, then
+    // merge each scriptable running app's metadata in the background.
+    void menuWillOpen();
+    // The Focus Window submenu is about to open.
+    void menuNeedsUpdate();
+    void rebuildFocusSubmenu();
+    // The Focus Window item with this tag was chosen.
+    void focusWindow(int tag);
+    // Every enabled app's windows with scripting metadata, synchronously.
+    QList<SafariWindow> discoverAllWindows();
+    void logSafariWindows();
+    void saveSnapshots();
+
+    // The exact texts these tools show.
+    static QString accessibilityNeededText();
+
+private:
+    void buildMenu();
+    bool anyEnabledAppRunning() const;
+    bool isRunning(Browser browser) const;
+    bool ensureAccessibility();
+    QList<SafariWindow> accessibilityWindows(const QList<Browser>& browsers) const;
+    QList<std::pair<Browser, QString>> orderedErrors() const;
+    void integrate(Browser browser, const QList<Browser>& openList,
+                   const QList<SafariWindow>& merged);
+
+    Services m_services;
+    Commands m_commands;
+    std::unique_ptr<QMenu> m_menu;
+    QPointer<QMenu> m_focusSubmenu;
+    QList<SafariWindow> m_menuWindows;
+};

@@ -1,0 +1,81 @@
+#include "Overlay/AllChip.h"
+
+#include "Brand/TesselBrand.h"
+#include "Brand/Typography.h"
+#include "Overlay/OverlayRules.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace {
+
+QFont chipFont()
+{
+    return Typography::font(TextStyle::caption, QFont::Bold);
+}
+
+const QString chipText = QStringLiteral("All");
+
+QPainterPath capsuleShape(const QRectF& rect)
+{
+    QPainterPath shape;
+    shape.addRoundedRect(rect, rect.height() / 2, rect.height() / 2);
+    return shape;
+}
+
+} // namespace
+
+AllChip::AllChip(bool isActive, bool isTesselTheme, const ColorScheme& scheme, QWidget* parent)
+    : QAbstractButton(parent), m_isActive(isActive), m_isTesselTheme(isTesselTheme),
+      m_scheme(scheme)
+{
+    setText(chipText);
+    setToolTip(OverlayRules::allChipToolTip());
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setFixedSize(sizeHint());
+}
+
+AllChip::Style AllChip::style(bool isActive, bool isTesselTheme, const ColorScheme& scheme)
+{
+    if (isActive) {
+        if (isTesselTheme)
+            return {Qt::white, TesselBrand::forest()};
+        QColor accent = scheme.accent;
+        accent.setAlphaF(0.9f);
+        return {Qt::white, accent};
+    }
+    if (isTesselTheme) {
+        QColor fill = TesselBrand::hoverFill();
+        fill.setAlphaF(0.8f);
+        return {TesselBrand::ink(), fill};
+    }
+    return {scheme.primary, scheme.primaryAt(0.09)};
+}
+
+QSize AllChip::sizeHint() const
+{
+    const QFontMetricsF metrics(chipFont());
+    return {int(std::ceil(metrics.horizontalAdvance(chipText) + 26)),
+            int(std::ceil(metrics.height() + 14))};
+}
+
+void AllChip::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    const Style colors = style(m_isActive, m_isTesselTheme, m_scheme);
+    const QRectF capsule(rect());
+    painter.fillPath(capsuleShape(capsule), colors.fill);
+    painter.setFont(chipFont());
+    painter.setPen(colors.text);
+    painter.drawText(capsule, Qt::AlignCenter, chipText);
+}
+
+bool AllChip::hitButton(const QPoint& position) const
+{
+    return capsuleShape(QRectF(rect())).contains(QPointF(position) + QPointF(0.5, 0.5));
+}

@@ -1,0 +1,72 @@
+#include "Overlay/BrowserIconChip.h"
+
+#include "Brand/TesselBrand.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr double chipRadius = 9;
+
+QPainterPath chipShape(const QRectF& rect)
+{
+    QPainterPath shape;
+    shape.addRoundedRect(rect, chipRadius, chipRadius);
+    return shape;
+}
+
+} // namespace
+
+BrowserIconChip::BrowserIconChip(Browser browser, QImage icon, bool isActive, bool isTesselTheme,
+                                 const ColorScheme& scheme, QWidget* parent)
+    : QAbstractButton(parent), m_browser(browser), m_icon(std::move(icon)), m_isActive(isActive),
+      m_isTesselTheme(isTesselTheme), m_scheme(scheme)
+{
+    setText(browser.displayName());
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setFixedSize(side, side);
+}
+
+BrowserIconChip::Style BrowserIconChip::style(bool isActive, bool isTesselTheme,
+                                              const ColorScheme& scheme)
+{
+    if (!isActive)
+        return {Qt::transparent, Qt::transparent, 0.55};
+    if (isTesselTheme)
+        return {TesselBrand::hoverFill(), TesselBrand::forest(), 1};
+    QColor accent = scheme.accent;
+    accent.setAlphaF(0.9f);
+    return {scheme.primaryAt(0.12), accent, 1};
+}
+
+void BrowserIconChip::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    const Style colors = style(m_isActive, m_isTesselTheme, m_scheme);
+    painter.setOpacity(colors.opacity);
+    const QRectF square(rect());
+    painter.fillPath(chipShape(square), colors.fill);
+
+    const QPointF centre = square.center();
+    if (!m_icon.isNull()) {
+        painter.drawImage(QRectF(centre - QPointF(12, 12), QSizeF(24, 24)), m_icon);
+    } else {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_browser.badgeColor());
+        painter.drawEllipse(centre, 8, 8);
+    }
+
+    if (colors.border.alpha() > 0) {
+        painter.setPen(QPen(colors.border, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(chipShape(square.adjusted(1, 1, -1, -1)));
+    }
+}
+
+bool BrowserIconChip::hitButton(const QPoint& position) const
+{
+    return chipShape(QRectF(rect())).contains(QPointF(position) + QPointF(0.5, 0.5));
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "Brand/ColorScheme.h"
+#include "Models/SafariWindow.h"
+#include "Overlay/OverlayRules.h"
+#include "Overlay/WindowCard.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QMap>
+#include <QPointer>
+#include <QWidget>
+
+// The cards of a showing laid out as a strip, a column or a grid, inside a
+// scroll area. Cards are painted straight from the window records, and only
+// those the repaint touches, so a thousand windows cost what the viewport
+// shows. The pointer entering a card and a click on one are reported by the
+// card's position in the list; a press between cards is left to the panel,
+// which drags on it. Without windows it shows the empty text instead.
+class CardCollectionView : public QWidget {
+    Q_OBJECT
+public:
+    struct Arrangement {
+        OverlayRules::Arrangement kind = OverlayRules::Arrangement::strip;
+        int columns = 1;
+        double thumbWidth = 260; // W
+        double spacing = 16;     // s
+        double padding = 24;     // p
+        double minimumWidth = 0; // of the strip, so a few cards sit in the middle
+        bool operator==(const Arrangement&) const = default;
+    };
+    struct CardStyle {
+        bool showPreviews = true;
+        bool showProfileBadge = true;
+        bool showBrowserBadge = false;
+        bool isTesselTheme = false;
+        QMap<QString, QString> profileColors;
+        ColorScheme scheme;
+    };
+
+    explicit CardCollectionView(QWidget* parent = nullptr);
+
+    void setArrangement(const Arrangement& arrangement);
+    void setCardStyle(const CardStyle& style);
+    void setCards(const QList<SafariWindow>& windows, const QHash<QString, QImage>& snapshots);
+    // The highlighted position; repaints only the cards whose look changes.
+    void setHighlighted(int index);
+    void setEmptyText(const QString& text);
+    // Painting stays inside the owner's rounded outline, less its border.
+    void setClipOutline(const QWidget* owner, double cornerRadius);
+
+    const Arrangement& arrangement() const { return m_arrangement; }
+    qsizetype count() const { return m_windows.size(); }
+    QString emptyText() const { return m_emptyText; }
+    QRect cardRect(int index) const;
+    int cardAt(const QPoint& position) const; // -1 between cards
+    // What a card at this position shows, as drawn.
+    WindowCardContent content(int index) const;
+    // How many cards the last repaint drew.
+    int paintedCardCount() const { return m_paintedCards; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+signals:
+    void cardEntered(int index);
+    void cardClicked(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    struct Grid {
+        QPointF origin;
+        QSizeF cell;
+        int columns;
+        int rows;
+    };
+    Grid grid() const;
+    QSizeF naturalSize() const;
+    void relayout();
+    void updateCard(int index);
+    QImage preparedSnapshot(const SafariWindow& window) const;
+
+    Arrangement m_arrangement;
+    CardStyle m_style;
+    QList<SafariWindow> m_windows;
+    QList<int> m_cardIndex; // the first position with the same id
+    QHash<QString, QImage> m_snapshots;
+    mutable QHash<QString, QImage> m_scaled; // snapshots at the size drawn, by window id
+    mutable QHash<QString, qint64> m_scaledFrom;
+    int m_highlighted = -1;
+    QString m_emptyText;
+    QPointer<const QWidget> m_clipOwner;
+    double m_clipRadius = 0;
+    int m_pointerCard = -1;
+    int m_pressedCard = -1;
+    int m_paintedCards = 0;
+};

@@ -1,0 +1,228 @@
+#include "PanelLayout.h"
+
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Frames here have their origin at the bottom left, so Qt's top() and
+// bottom() would read upside down; these say what they mean.
+double minX(const QRectF& r)
+{
+    return r.x();
+}
+double maxX(const QRectF& r)
+{
+    return r.x() + r.width();
+}
+double midX(const QRectF& r)
+{
+    return r.x() + r.width() / 2;
+}
+double minY(const QRectF& r)
+{
+    return r.y();
+}
+double maxY(const QRectF& r)
+{
+    return r.y() + r.height();
+}
+double midY(const QRectF& r)
+{
+    return r.y() + r.height() / 2;
+}
+
+constexpr double margin = 24;
+constexpr double filterBarHeight = 46;
+constexpr double sideRailWidth = 58;
+constexpr double minimumStripWidth = 360;
+constexpr double minimumAnchoredWidth = 200;
+constexpr double minimumAnchoredHeight = 120;
+
+// min(max(value, low), high): the upper bound wins when the two cross, as
+// when a panel is larger than the frame that should hold it.
+double clamp(double value, double low, double high)
+{
+    return std::min(std::max(value, low), high);
+}
+
+struct Size {
+    double width;
+    double height;
+    int columns;
+};
+
+Size panelSize(const PanelLayoutInput& in)
+{
+    const double W = in.cardWidth;
+    const double s = in.windowSpacing;
+    const double p = in.containerPadding;
+    const int n = std::max(in.windowCount, 1);
+    const int f = in.filterCount;
+    const bool vertical = isVertical(in.position);
+    const bool chips = !in.scoped && f > 1;
+    const QRectF& VF = in.visibleFrame;
+
+    const double filterBar = chips ? filterBarHeight : 0;
+    const double sideRail = vertical && chips ? sideRailWidth : 0;
+    const double railMinimum = vertical && chips ? (f + 1) * 34 + 2 * p + f * 12 : 0;
+    const double cellWidth = W + 20;
+    const double cellHeight = W * 0.625 + 40 + 20;
+
+    if (vertical) {
+        const double content = 2 * p + n * cellHeight + s * (n - 1);
+        return {cellWidth + 2 * p + sideRail,
+                std::min(VF.height() * 0.85, std::max(content, railMinimum)), 1};
+    }
+    if (in.layoutMode != LayoutMode::grid || in.windowCount < 2) {
+        const double content = 2 * p + n * cellWidth + s * (n - 1);
+        return {std::min(VF.width() * 0.92, std::max(content, minimumStripWidth)),
+                cellHeight + 2 * p + filterBar, n};
+    }
+    const double fitting = (VF.width() * 0.82 - 2 * p + s) / (cellWidth + s);
+    // Compared before truncating: a NaN or a huge quotient must not reach the
+    // conversion to an integer.
+    const int columns = !(fitting >= 1) ? 1 : int(std::min(double(n), std::trunc(fitting)));
+    const int rows = (n - 1) / columns + 1; // rounded up, without overflowing
+    return {2 * p + columns * cellWidth + s * (columns - 1),
+            std::min(VF.height() * 0.85, filterBar + 2 * p + rows * cellHeight + s * (rows - 1)),
+            columns};
+}
+
+QPointF proposedOrigin(const PanelLayoutInput& in, const Size& size)
+{
+    const QRectF& VF = in.visibleFrame;
+    if (in.customCenter) {
+        const QPointF c = *in.customCenter;
+        // A vertical panel remembers its top centre, the others their centre.
+        return {c.x() - size.width / 2,
+                isVertical(in.position) ? c.y() - size.height : c.y() - size.height / 2};
+    }
+    switch (in.position) {
+    case PanelPosition::center:
+        return {midX(VF) - size.width / 2, midY(VF) - size.height / 2};
+    case PanelPosition::top:
+        return {midX(VF) - size.width / 2, maxY(VF) - size.height - margin};
+    case PanelPosition::bottom:
+        return {midX(VF) - size.width / 2, minY(VF) + margin};
+    case PanelPosition::left:
+        return {minX(VF) + margin, maxY(VF) - size.height - margin};
+    case PanelPosition::right:
+        return {maxX(VF) - size.width - margin, maxY(VF) - size.height - margin};
+    }
+    return {};
+}
+
+bool isFinite(const QPointF& point)
+{
+    return std::isfinite(point.x()) && std::isfinite(point.y());
+}
+
+// Qt takes whole pixels within these bounds; beyond them its arithmetic
+// overflows.
+int toPixels(double value, double low, double high)
+{
+    if (std::isnan(value))
+        return int(std::max(low, 0.0));
+    return int(std::lround(clamp(value, low, high)));
+}
+
+} // namespace
+
+PanelLayoutResult computePanelLayout(const PanelLayoutInput& input)
+{
+    PanelLayoutInput in = input;
+    // A stored centre that is not a number places nothing; the position's
+    // own place stands in for it.
+    if (in.customCenter && !isFinite(*in.customCenter))
+        in.customCenter.reset();
+
+    const Size size = panelSize(in);
+    PanelLayoutResult result;
+    result.columns = size.columns;
+
+    if (in.anchorFrame && in.anchorFrame->width() > 1) {
+        const QRectF current = *in.anchorFrame;
+        const QPointF centre(midX(current), midY(current));
+        QRectF V = in.visibleFrame;
+        for (const ScreenInfo& screen : in.screens) {
+            if (frameContains(screen.frame, centre)) {
+                V = screen.visibleFrame;
+                break;
+            }
+        }
+        const double top = maxY(current);
+        const double width =
+            std::max(std::min(V.width() - 2 * margin, size.width), minimumAnchoredWidth);
+        const double height =
+            std::max(std::min(top - minY(V) - margin, size.height), minimumAnchoredHeight);
+        const double x = clamp(midX(current) - width / 2, minX(V) + margin,
+                               std::max(maxX(V) - width - margin, minX(V) + margin));
+        result.frame = QRectF(x, top - height, width, height);
+        result.contentWidth = width;
+        return result;
+    }
+
+    const QPointF origin = proposedOrigin(in, size);
+    const QRectF& VF = in.visibleFrame;
+    const double x = clamp(origin.x(), minX(VF), std::max(maxX(VF) - size.width, minX(VF)));
+    const double y = clamp(origin.y(), minY(VF), std::max(maxY(VF) - size.height, minY(VF)));
+    result.frame = QRectF(x, y, size.width, size.height);
+    result.contentWidth = size.width;
+    return result;
+}
+
+std::optional<ScreenInfo> targetScreen(const QList<ScreenInfo>& screens,
+                                       const std::optional<ScreenInfo>& mainScreen,
+                                       const QPointF& pointer, const QString& preferredScreen)
+{
+    if (screens.isEmpty())
+        return mainScreen;
+    if (preferredScreen == QLatin1String("primary")) {
+        for (const ScreenInfo& screen : screens) {
+            if (screen.frame.topLeft() == QPointF(0, 0))
+                return screen;
+        }
+        return screens.first();
+    }
+    if (preferredScreen != QLatin1String("active") && !preferredScreen.isEmpty()) {
+        for (const ScreenInfo& screen : screens) {
+            if (screen.localizedName == preferredScreen)
+                return screen;
+        }
+    }
+    for (const ScreenInfo& screen : screens) {
+        if (frameContains(screen.frame, pointer))
+            return screen;
+    }
+    return mainScreen ? mainScreen : screens.first();
+}
+
+bool frameContains(const QRectF& frame, const QPointF& point)
+{
+    return point.x() >= minX(frame) && point.x() < maxX(frame) && point.y() >= minY(frame) &&
+           point.y() < maxY(frame);
+}
+
+PanelCoordinates::PanelCoordinates(const QRectF& primaryFrame, const QPointF& qtPrimaryTopLeft)
+    : m_primaryTop(maxY(primaryFrame)), m_qtOrigin(qtPrimaryTopLeft)
+{
+}
+
+QRect PanelCoordinates::toQt(const QRectF& frame) const
+{
+    constexpr double limit = QWIDGETSIZE_MAX;
+    // The host's top edge, measured down from the primary screen's top, is Qt's y.
+    return QRect(toPixels(m_qtOrigin.x() + frame.x(), -limit, limit),
+                 toPixels(m_qtOrigin.y() + m_primaryTop - maxY(frame), -limit, limit),
+                 toPixels(frame.width(), 1, limit), toPixels(frame.height(), 1, limit));
+}
+
+QRectF PanelCoordinates::fromQt(const QRect& geometry) const
+{
+    return QRectF(geometry.x() - m_qtOrigin.x(),
+                  m_qtOrigin.y() + m_primaryTop - geometry.y() - geometry.height(),
+                  geometry.width(), geometry.height());
+}

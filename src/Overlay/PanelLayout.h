@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Models/SettingEnums.h"
+#include "Platform/Screens.h"
+
+#include <QList>
+#include <QPointF>
+#include <QRect>
+#include <QRectF>
+#include <QString>
+
+#include <optional>
+
+// The switcher panel's size and place, worked out in the host's coordinates:
+// points, origin at the bottom left of the primary screen, y up, a frame's
+// origin at its bottom-left corner. Nothing here touches a window.
+
+struct PanelLayoutInput {
+    double cardWidth = 260;       // W
+    double windowSpacing = 16;    // s
+    double containerPadding = 24; // p
+    int windowCount = 0;
+    int filterCount = 0; // apps with windows in this showing: the chips
+    bool scoped = false; // a showing limited to one app has neither chips nor rail
+    PanelPosition position = PanelPosition::center;
+    LayoutMode layoutMode = LayoutMode::strip;
+    std::optional<QPointF> customCenter; // where the user last dragged the panel
+    QRectF visibleFrame;                 // of the target screen
+    // Set for a relayout that keeps the panel's top edge and horizontal
+    // centre: its frame now, and every screen to find the one it is on.
+    std::optional<QRectF> anchorFrame;
+    QList<ScreenInfo> screens;
+};
+
+struct PanelLayoutResult {
+    QRectF frame;
+    int columns = 1;
+    double contentWidth = 0;
+};
+
+// Sizes the panel from the card metrics and places it: at the custom centre
+// or the position's place, held inside the visible frame, or, anchored, under
+// its current top edge.
+PanelLayoutResult computePanelLayout(const PanelLayoutInput& input);
+
+// The screen the panel shows on: by name, the primary one, or the one under
+// the pointer ("active" and any name no screen has). None without screens
+// unless the host names a main screen.
+std::optional<ScreenInfo> targetScreen(const QList<ScreenInfo>& screens,
+                                       const std::optional<ScreenInfo>& mainScreen,
+                                       const QPointF& pointer, const QString& preferredScreen);
+
+// Whether the point lies in the rectangle, its far edges excluded, as the
+// host tests a point against a frame.
+bool frameContains(const QRectF& frame, const QPointF& point);
+
+// Between the host's bottom-left points and Qt's top-left window geometry:
+// the one place where a frame is turned upside down. The primary screen's
+// frame is given in the host's points; its top-left corner sits at Qt's
+// `qtPrimaryTopLeft`. Lengths no window can have are held to what Qt
+// accepts, so absurd input places a window instead of overflowing.
+class PanelCoordinates {
+public:
+    PanelCoordinates(const QRectF& primaryFrame, const QPointF& qtPrimaryTopLeft);
+
+    QRect toQt(const QRectF& frame) const;
+    QRectF fromQt(const QRect& geometry) const;
+
+private:
+    double m_primaryTop = 0;
+    QPointF m_qtOrigin;
+};

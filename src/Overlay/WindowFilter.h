@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Models/Browser.h"
+#include "Models/SafariWindow.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One app's cards of the filtered list, in list order.
+struct BrowserGroup {
+    Browser browser;
+    QList<SafariWindow> windows;
+    QString id() const { return browser.rawValue(); }
+};
+
+// What one filter pass publishes.
+struct WindowFilterResult {
+    QStringList profiles;                // of every Safari window, in order, repeats kept
+    QList<Browser> availableFilters;     // apps with windows, roster order: the chips
+    std::optional<Browser> activeFilter; // the one given, unless its app has no window
+    QList<SafariWindow> windows;         // the cards
+    QList<BrowserGroup> groups;          // the cards per app, roster order, none empty
+};
+
+// The cards of a showing from its unfiltered list: the app filter (ignored
+// by a scoped showing) and then the search, which keeps the windows whose
+// title, host, tab URL, Safari profile or app name contains the query, all
+// lower-cased. A pure function of its arguments.
+WindowFilterResult filterWindows(const QList<SafariWindow>& all,
+                                 std::optional<Browser> activeFilter, std::optional<Browser> scope,
+                                 const QString& searchQuery);

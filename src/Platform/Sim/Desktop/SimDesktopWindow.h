@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Platform/EventMonitors.h"
+#include "Platform/EventTap.h"
+#include "Platform/Sim/Desktop/SimDesktopLayout.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QKeyEvent;
+class SimControl;
+class SimHost;
+class SimStatusBar;
+class SimStatusItem;
+
+// The simulated desktop as a window a person can use: it stands for the
+// whole screen of the simulated host. A menu bar across the top names the
+// frontmost app and holds the status items on the right; below it the apps'
+// windows are drawn where the model puts them, the frontmost one marked, and
+// the minimized ones wait in a strip along the bottom.
+//
+// Keys typed into it reach the host's event tap exactly as the host's own
+// keyboard would deliver them; what no tap consumes goes on to the frontmost
+// app, whose window shows what was typed. A click on a window brings it to
+// the front; every click counts as a mouse-down in another application. Each
+// time the frontmost window changes, one line says which it is now.
+class SimDesktopWindow final : public QWidget {
+    Q_OBJECT
+public:
+    using PrintLine = std::function<void(const QString&)>;
+
+    SimDesktopWindow(SimHost& host, SimControl& control, SimStatusBar& statusBar,
+                     PrintLine printLine, QWidget* parent = nullptr);
+    ~SimDesktopWindow() override;
+
+    QSize sizeHint() const override;
+
+    // What the frontmost app was sent, per window, as the window shows it.
+    QString typedText(quint64 windowToken) const { return m_typed.value(windowToken); }
+
+signals:
+    // A mouse-down that went to another application than this program.
+    void mouseDownElsewhere(MonitoredEvent::Type type);
+    void closed();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Item;
+    SimDesktopLayout::Mapping desktopMapping(const SimModel& model) const;
+    QList<Item> layoutItems(const SimModel& model) const;
+    QRectF statusItemRect(int index) const;
+    void placeStatusItems();
+    void modelChanged();
+    void handleKey(const QKeyEvent& event);
+    void typeIntoFrontmostApp(const KeyEvent& event);
+    void bringToFront(const SimDesktopLayout::WindowRef& window, bool unminimize);
+
+    SimHost& m_host;
+    SimControl& m_control;
+    SimStatusBar& m_statusBar;
+    PrintLine m_printLine;
+    QList<pid_t> m_stacking;
+    std::optional<std::optional<SimDesktopLayout::WindowRef>> m_printedFrontmost;
+    QHash<quint64, QString> m_typed;
+    SimStatusItem* m_pressedItem = nullptr;
+};

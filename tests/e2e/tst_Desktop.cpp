@@ -1,0 +1,324 @@
+// Runs the real program on an X server of its own, types and clicks into the
+// simulated desktop with xdotool the way a person would, and reads what the
+// program prints. Every process a test starts is ended by the test.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+namespace {
+
+constexpr int lineTimeout = 15000;
+
+QString scenario(const QString& name)
+{
+    return QStringLiteral(TESSEL_TEST_DATA "/scenarios/") + name;
+}
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+    QPoint center() const { return QPoint(x + width / 2, y + height / 2); }
+};
+
+} // namespace
+
+class TestDesktop : public QObject {
+    Q_OBJECT
+
+    QProcess m_xvfb;
+    QString m_display;
+    QTemporaryDir m_home;
+    QProcess m_program;
+    QStringList m_lines;
+    QByteArray m_pending;
+
+    // Runs an X client (xdotool, import) on the test's display.
+    QString x(const QString& program, const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+        }
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+
+    QString xdotool(const QStringList& arguments)
+    {
+        return x(QStringLiteral("xdotool"), arguments);
+    }
+
+    std::optional<QString> visibleWindow(const QString& namePattern)
+    {
+        const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                       QStringLiteral("--name"), namePattern});
+        if (found.isEmpty())
+            return std::nullopt;
+        return found.split('\n').first();
+    }
+
+    std::optional<QString> waitForWindow(const QString& namePattern, int timeout = 5000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < timeout) {
+            if (const auto window = visibleWindow(namePattern))
+                return window;
+            QTest::qWait(25);
+        }
+        return std::nullopt;
+    }
+
+    Geometry geometry(const QString& window)
+    {
+        Geometry g;
+        const QString shell =
+            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+        for (const QString& line : shell.split('\n')) {
+            const QString value = line.section('=', 1);
+            if (line.startsWith(QLatin1String("X=")))
+                g.x = value.toInt();
+            else if (line.startsWith(QLatin1String("Y=")))
+                g.y = value.toInt();
+            else if (line.startsWith(QLatin1String("WIDTH=")))
+                g.width = value.toInt();
+            else if (line.startsWith(QLatin1String("HEIGHT=")))
+                g.height = value.toInt();
+        }
+        return g;
+    }
+
+    QImage screenshot()
+    {
+        const QString path = m_home.filePath(QStringLiteral("screen.png"));
+        QFile::remove(path);
+        x(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path});
+        return QImage(path);
+    }
+
+    // The next line that starts with the prefix, waiting for the program.
+    std::optional<QString> waitForLine(const QString& prefix, int timeout = lineTimeout)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        qsizetype seen = 0;
+        while (true) {
+            for (; seen < m_lines.size(); ++seen) {
+                if (m_lines[seen].startsWith(prefix))
+                    return m_lines.takeAt(seen);
+            }
+            const qint64 left = timeout - timer.elapsed();
+            if (left <= 0 || m_program.state() == QProcess::NotRunning)
+                return std::nullopt;
+            m_program.waitForReadyRead(int(std::min<qint64>(left, 100)));
+            readLines();
+        }
+    }
+
+    void readLines()
+    {
+        m_pending += m_program.readAllStandardOutput();
+        qsizetype end;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            m_lines << QString::fromUtf8(m_pending.left(end));
+            m_pending.remove(0, end + 1);
+        }
+    }
+
+    // Starts the program on a scenario and waits until it has launched and
+    // its desktop window has the keyboard.
+    QString start(const QString& scenarioName)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                           m_home.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("TMPDIR"), m_home.path());
+        environment.insert(QStringLiteral("TESSEL_SIM_SCENARIO"), scenario(scenarioName));
+        m_program.setProcessEnvironment(environment);
+        m_program.start(QStringLiteral(TESSEL_NAV_BINARY), {});
+        if (!m_program.waitForStarted() || !waitForLine(QStringLiteral("Tessel Nav launched. ")))
+            return {};
+        const auto desktop = waitForWindow(QStringLiteral("Simulated Desktop"));
+        if (!desktop)
+            return {};
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), *desktop});
+        return *desktop;
+    }
+
+    void key(const QStringList& keys)
+    {
+        xdotool(
+            QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} +
+            keys);
+    }
+
+    // The switcher's panel while it is shown.
+    std::optional<QString> switcher(int timeout = 10000)
+    {
+        return waitForWindow(QStringLiteral("Tessel Nav Switcher"), timeout);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // A display of its own: -displayfd tells the number it picked.
+        m_xvfb.start(QStringLiteral("Xvfb"),
+                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                      QStringLiteral("0"), QStringLiteral("1600x1000x24"),
+                      QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QVERIFY2(m_xvfb.waitForStarted(), "Xvfb is not installed (scripts/deps.sh installs it)");
+        QVERIFY(m_xvfb.waitForReadyRead(10000));
+        m_display =
+            QStringLiteral(":") + QString::fromLatin1(m_xvfb.readAllStandardOutput()).trimmed();
+    }
+
+    void cleanupTestCase()
+    {
+        m_xvfb.terminate();
+        if (!m_xvfb.waitForFinished(5000)) {
+            m_xvfb.kill();
+            m_xvfb.waitForFinished();
+        }
+    }
+
+    void init()
+    {
+        m_lines.clear();
+        m_pending.clear();
+        QDir(m_home.path()).removeRecursively();
+        QDir().mkpath(m_home.path());
+    }
+
+    void cleanup()
+    {
+        if (m_program.state() != QProcess::NotRunning) {
+            m_program.kill();
+            m_program.waitForFinished();
+        }
+        xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
+    }
+
+    void optionTabTwiceFocusesTheThirdWindow()
+    {
+        const QString desktop = start(QStringLiteral("desktop.json"));
+        QVERIFY(!desktop.isEmpty());
+        QCOMPARE(m_lines.takeFirst(), QStringLiteral("Frontmost: [Safari] Inbox"));
+        // The desktop has drawn once its menu bar is no longer the root's black.
+        const Geometry screen = geometry(desktop);
+        QImage before;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (before = screenshot()).pixel(screen.x + 5, screen.y + 5) != qRgb(0, 0, 0), 10000);
+
+        xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
+        key({QStringLiteral("Tab"), QStringLiteral("Tab")});
+        const auto panel = switcher();
+        QVERIFY(panel);
+        QTest::qWait(300); // the fade-in
+        const Geometry shown = geometry(*panel);
+        const QImage during = screenshot();
+        QVERIFY(shown.width > 100 && shown.height > 50);
+        // The panel is drawn where it says it is, and nothing beside it changed.
+        const QPoint inside = shown.center();
+        QVERIFY2(before.pixel(inside) != during.pixel(inside), "the switcher is not on screen");
+        const QPoint left(std::max(shown.x - 20, 0), inside.y());
+        if (left.x() < shown.x)
+            QCOMPARE(during.pixel(left), before.pixel(left));
+
+        xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
+        // The list is Safari's windows in order: the shortcut selects the
+        // second, Tab the third.
+        QCOMPARE(waitForLine(QStringLiteral("Frontmost:")),
+                 QStringLiteral("Frontmost: [Safari] Recipes"));
+        QTRY_VERIFY(!visibleWindow(QStringLiteral("Tessel Nav Switcher")));
+    }
+
+    void searchAndReturn()
+    {
+        QVERIFY(!start(QStringLiteral("desktop.json")).isEmpty());
+        xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
+        key({QStringLiteral("Tab")});
+        QVERIFY(switcher());
+        key({QStringLiteral("b"), QStringLiteral("u"), QStringLiteral("i"), QStringLiteral("l"),
+             QStringLiteral("d"), QStringLiteral("Return")});
+        QCOMPARE(waitForLine(QStringLiteral("Frontmost: [T")),
+                 QStringLiteral("Frontmost: [Terminal] build — make"));
+        xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
+    }
+
+    void escapeClosesWithoutFocusing()
+    {
+        QVERIFY(!start(QStringLiteral("desktop.json")).isEmpty());
+        QVERIFY(waitForLine(QStringLiteral("Frontmost: [Safari] Inbox")));
+        xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
+        key({QStringLiteral("Tab"), QStringLiteral("Tab")});
+        QVERIFY(switcher());
+        key({QStringLiteral("Escape")});
+        xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
+        QTRY_VERIFY(!visibleWindow(QStringLiteral("Tessel Nav Switcher")));
+        QVERIFY(!waitForLine(QStringLiteral("Frontmost:"), 500));
+    }
+
+    void hungAppDoesNotHoldUpTheSwitcher()
+    {
+        QVERIFY(!start(QStringLiteral("hung.json")).isEmpty());
+        QElapsedTimer timer;
+        timer.start();
+        xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
+        key({QStringLiteral("Tab")});
+        QVERIFY(switcher());
+        // Listing the hung app costs one messaging time-out of 0.3 s per
+        // request; the panel comes up within a few of them.
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
+        QCOMPARE(waitForLine(QStringLiteral("Frontmost: [Safari] P")),
+                 QStringLiteral("Frontmost: [Safari] Plan"));
+    }
+
+    void statusItemPanelQuits()
+    {
+        const QString desktop = start(QStringLiteral("desktop.json"));
+        QVERIFY(!desktop.isEmpty());
+        const Geometry screen = geometry(desktop);
+        const QString itemX = QString::number(screen.x + screen.width - 21);
+        const QString itemY = QString::number(screen.y + 13);
+        // A storm of clicks on the item first: the program stays well.
+        xdotool({QStringLiteral("mousemove"), itemX, itemY, QStringLiteral("click"),
+                 QStringLiteral("--repeat"), QStringLiteral("100"), QStringLiteral("--delay"),
+                 QStringLiteral("10"), QStringLiteral("1")});
+        QTest::qWait(400);
+        QCOMPARE(m_program.state(), QProcess::Running);
+        if (!visibleWindow(QStringLiteral("^Tessel Nav$")))
+            xdotool({QStringLiteral("click"), QStringLiteral("1")});
+        const auto panel = waitForWindow(QStringLiteral("^Tessel Nav$"));
+        QVERIFY(panel);
+        const Geometry shown = geometry(*panel);
+        // Hanging under the item, inside the screen.
+        QVERIFY(shown.y >= screen.y + 26 && shown.y <= screen.y + 40);
+        QVERIFY(shown.x + shown.width <= 1600 - 8);
+
+        // The last row is Quit.
+        QTest::qWait(200);
+        xdotool({QStringLiteral("mousemove"), QString::number(shown.center().x()),
+                 QString::number(shown.y + shown.height - 49), QStringLiteral("click"),
+                 QStringLiteral("1")});
+        QVERIFY(m_program.waitForFinished(5000));
+        QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktop)
+#include "tst_Desktop.moc"

@@ -1,0 +1,339 @@
+#include "MenuBar/StatusMenu.h"
+#include "Platform/Sim/SimPlatform.h"
+#include "Platform/Sim/SimScenarioBuilder.h"
+#include "Services/PermissionsService.h"
+#include "Services/PreferencesService.h"
+#include "Services/SafariMetadataService.h"
+#include "Services/SafariWindowService.h"
+#include "Services/ScriptGuard.h"
+#include "Services/SnapshotService.h"
+#include "Services/WindowFocusService.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Shown {
+    QString title;
+    QString text;
+};
+
+// A status menu over a simulated desktop; what it prints and shows is kept.
+struct Harness {
+    explicit Harness(SimModel model, const QList<Browser>& enabled)
+        : sim(std::move(model)), platform(sim.platform()),
+          guard(sim.appleScript, sim.systemLog, sim.clock), windows(platform),
+          metadata(platform, guard, MetadataTimeouts{0.5, 0.5}),
+          snapshots(sim.screenCapture, sim.windowServer, sim.clock, cache.path()),
+          focus(platform, guard, 0.5), permissions(sim.accessibility, sim.windowServer),
+          preferences(sim.defaults, sim.workspace, sim.loginItems, sim.systemLog),
+          menu(StatusMenu::Services{windows, metadata, snapshots, focus, permissions, preferences,
+                                    sim.workspace, sim.urlOpener},
+               commands())
+    {
+        preferences.setEnabledBrowsers(
+            PreferencesService::BrowserSet(enabled.begin(), enabled.end()));
+    }
+
+    StatusMenu::Commands commands()
+    {
+        StatusMenu::Commands result;
+        result.showInfo = [this](const QString& title, const QString& text) {
+            shown << Shown{title, text};
+        };
+        result.printLine = [this](const QString& line) { printed << line; };
+        return result;
+    }
+
+    QStringList focusItems() const
+    {
+        QStringList texts;
+        for (const QAction* action : menu.focusSubmenu()->actions())
+            texts << (action->isSeparator()
+                          ? QStringLiteral("---")
+                          : action->text() + (action->isEnabled() ? "" : " (off)"));
+        return texts;
+    }
+
+    QTemporaryDir cache;
+    SimPlatform sim;
+    Platform platform;
+    ScriptGuard guard;
+    SafariWindowService windows;
+    SafariMetadataService metadata;
+    SnapshotService snapshots;
+    WindowFocusService focus;
+    PermissionsService permissions;
+    PreferencesService preferences;
+    StatusMenu menu;
+    QStringList printed;
+    QList<Shown> shown;
+};
+
+} // namespace
+
+class TestStatusMenu : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void structure()
+    {
+        Harness h(SimModel{}, {});
+        QStringList lines;
+        const std::function<void(const QMenu*, const QString&)> walk = [&](const QMenu* menu,
+                                                                           const QString& indent) {
+            for (const QAction* action : menu->actions()) {
+                if (action->isSeparator()) {
+                    lines << indent + QStringLiteral("---");
+                    continue;
+                }
+                QString line = indent + action->text();
+                if (!action->shortcut().isEmpty())
+                    line += QStringLiteral(" [%1]").arg(action->shortcut().toString());
+                if (action->menu())
+                    line += QStringLiteral(" <%1>").arg(action->menu()->title());
+                lines << line;
+                if (action->menu() && action->menu() != h.menu.focusSubmenu())
+                    walk(action->menu(), indent + QStringLiteral("  "));
+            }
+        };
+        walk(h.menu.menu(), QString());
+        QCOMPARE(lines, (QStringList{
+                            QStringLiteral("Show Switcher"),
+                            QStringLiteral("---"),
+                            QStringLiteral("Settings… [Ctrl+,]"),
+                            QStringLiteral("Permissions Setup…"),
+                            QStringLiteral("---"),
+                            QStringLiteral("Debug <Debug>"),
+                            QStringLiteral("  Log Browser Windows"),
+                            QStringLiteral("  Save Snapshots to Folder"),
+                            QStringLiteral("  Focus Window <Focus Window>"),
+                            QStringLiteral("---"),
+                            QStringLiteral("Quit Tessel Nav [Ctrl+Q]"),
+                        }));
+    }
+
+    void emptyFocusSubmenu_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("nothing running") << false << true << "No enabled browser is running";
+        QTest::newRow("no windows") << true << true << "No browser windows found";
+        QTest::newRow("not trusted") << true << false << "Accessibility permission needed";
+    }
+
+    void emptyFocusSubmenu()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, trusted);
+        QFETCH(QString, expected);
+        SimScenarioBuilder b;
+        b.install(Browser::firefox).install(Browser::safari).trusted(trusted);
+        if (running)
+            b.launch(Browser::safari, 501);
+        Harness h(b.build(), {Browser::firefox, Browser::safari});
+        h.menu.menuWillOpen();
+        QVERIFY(h.menu.menuWindows().isEmpty());
+        QCOMPARE(h.focusItems(), QStringList{expected + " (off)"});
+    }
+
+    // The menu lists at once from Accessibility, then each scriptable app's
+    // merge lands as it arrives, in the order of the enabled apps.
+    void focusSubmenuFillsAndShowsScriptingFailures()
+    {
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501);
+        b.window(QStringLiteral("Inbox")).windowNumber(88).script(QStringLiteral("7"));
+        b.window(QString()).windowNumber(89).minimized();
+        b.model().instances.last().scripting.automationDenied = true;
+        b.install(Browser::chrome).launch(Browser::chrome, 612);
+        b.window(QStringLiteral("Pulls")).windowNumber(120);
+        b.window(QStringLiteral("Docs")).onlyScripting().script(QStringLiteral("1240"));
+        b.model().instances.last().scripting.delaySeconds = 0.05;
+        b.install(Browser::arc).launch(Browser::arc, 700);
+        b.model().instances.last().scripting.error =
+            QVariantMap{{QStringLiteral("NSAppleScriptErrorMessage"), QStringLiteral("Arc broke")},
+                        {QStringLiteral("NSAppleScriptErrorNumber"), -2700}};
+        b.install(Browser::firefox).launch(Browser::firefox, 800);
+        b.window(QStringLiteral("Fox")).windowNumber(130);
+        Harness h(b.build(), {Browser::safari, Browser::chrome, Browser::arc, Browser::firefox});
+
+        h.menu.menuWillOpen();
+        QCOMPARE(h.focusItems(), (QStringList{
+                                     QStringLiteral("[Safari] Inbox"),
+                                     QStringLiteral("[Safari] Untitled Window (minimized)"),
+                                     QStringLiteral("[Chrome] Pulls"),
+                                     QStringLiteral("[Firefox] Fox"),
+                                 }));
+        QTRY_COMPARE(h.menu.menuWindows().size(), 5);
+        QTRY_COMPARE(h.metadata.lastErrors().size(), 2);
+        h.menu.menuNeedsUpdate();
+        QCOMPARE(h.focusItems(),
+                 (QStringList{
+                     QStringLiteral("[Safari] Inbox"),
+                     QStringLiteral("[Safari] Untitled Window (minimized)"),
+                     QStringLiteral("[Chrome] Pulls"),
+                     QStringLiteral("[Chrome] Docs"),
+                     QStringLiteral("[Firefox] Fox"),
+                     QStringLiteral("---"),
+                     QStringLiteral("\u26A0\uFE0F Arc: Arc broke (-2700) (off)"),
+                     QStringLiteral("\u26A0\uFE0F Safari: Not authorized to send Apple events to "
+                                    "Safari. (-1743) (off)"),
+                 }));
+
+        // Each item's tag is its index; an index beyond the list does nothing.
+        h.menu.focusWindow(5);
+        h.menu.focusWindow(-1);
+        QVERIFY(h.printed.isEmpty());
+        h.menu.focusWindow(2);
+        QCOMPARE(h.printed, QStringList{QStringLiteral("Focusing: Pulls")});
+        QTRY_COMPARE(h.sim.host.snapshot().frontmostPid, std::optional<pid_t>(612));
+    }
+
+    void report()
+    {
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501);
+        b.window(QStringLiteral("Inbox"), QRectF(40, 60, 1400, 860))
+            .windowNumber(88)
+            .script(QStringLiteral("7"), QStringLiteral("https://mail.example.com/inbox"), 6);
+        b.window(QString(), QRectF(80, 90, 800, 600)).windowNumber(90).minimized();
+        b.window(QStringLiteral("Plan"), QRectF(0, 0, 900, 700))
+            .onlyScripting()
+            .script(QStringLiteral("9"), QStringLiteral("https://docs.example.com/plan"), 2);
+        b.install(Browser::chrome).launch(Browser::chrome, 612);
+        b.window(QStringLiteral("Pulls"), QRectF(60, 70, 1300, 820)).windowNumber(120);
+        b.model().instances.last().scripting.automationDenied = true;
+        b.install(Browser::firefox);
+        Harness h(b.build(), {Browser::safari, Browser::chrome, Browser::firefox});
+
+        h.menu.logSafariWindows();
+        const QString expected = QStringLiteral(
+            "Enabled: Safari: 3, Chrome: 1, Firefox: 0. Accessibility saw 3; total after "
+            "AppleScript merge: 4.\n"
+            "\u26A0\uFE0F Chrome scripting failed: Not authorized to send Apple events to Chrome. "
+            "(-1743). Check System Settings → Privacy & Security → Automation → Tessel Nav.\n"
+            "[1] [Safari] Inbox\n"
+            "    windowID: 88  minimized: false  focus via: AX\n"
+            "    url: https://mail.example.com/inbox  domain: mail.example.com  tabs: 6\n"
+            "[2] [Safari] Untitled Window\n"
+            "    windowID: 90  minimized: true  focus via: AX\n"
+            "    url: \u2013  domain: \u2013  tabs: \u2013\n"
+            "[3] [Safari] Plan\n"
+            "    windowID: unknown  minimized: false  focus via: AppleScript\n"
+            "    url: https://docs.example.com/plan  domain: docs.example.com  tabs: 2\n"
+            "[4] [Chrome] Pulls\n"
+            "    windowID: 120  minimized: false  focus via: AX\n"
+            "    url: \u2013  domain: \u2013  tabs: \u2013");
+        QCOMPARE(h.shown.size(), 1);
+        QCOMPARE(h.shown[0].title, QStringLiteral("Browser Windows (4)"));
+        QCOMPARE(h.shown[0].text, expected);
+        QCOMPARE(h.printed, QStringList{QStringLiteral("--- Browser Windows ---\n") + expected});
+    }
+
+    void reportWithoutWindows_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("none running") << false << "No enabled browser is running.";
+        QTest::newRow("running") << true
+                                 << "Browsers are running but no standard windows were found.";
+    }
+
+    void reportWithoutWindows()
+    {
+        QFETCH(bool, running);
+        QFETCH(QString, last);
+        SimScenarioBuilder b;
+        b.install(Browser::firefox);
+        if (running)
+            b.launch(Browser::firefox, 800);
+        Harness h(b.build(), {Browser::firefox});
+        h.menu.logSafariWindows();
+        QCOMPARE(h.shown.size(), 1);
+        QCOMPARE(h.shown[0].title, QStringLiteral("Browser Windows (0)"));
+        QCOMPARE(h.shown[0].text.split('\n').last(), last);
+    }
+
+    void toolsNeedAccessibility()
+    {
+        Harness h(SimScenarioBuilder().trusted(false).build(), {});
+        h.menu.logSafariWindows();
+        h.menu.saveSnapshots();
+        QCOMPARE(h.sim.control.trustPromptCount(), 2);
+        QCOMPARE(h.shown.size(), 2);
+        for (const Shown& shown : h.shown) {
+            QCOMPARE(shown.title, QStringLiteral("Accessibility needed"));
+            QCOMPARE(shown.text, StatusMenu::accessibilityNeededText());
+        }
+        QVERIFY(h.printed.isEmpty());
+    }
+
+    void exportSnapshots_data()
+    {
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<bool>("capturesFail");
+        QTest::newRow("written") << true << false;
+        QTest::newRow("nothing captured") << true << true;
+        QTest::newRow("no screen recording") << false << false;
+    }
+
+    void exportSnapshots()
+    {
+        QFETCH(bool, recording);
+        QFETCH(bool, capturesFail);
+        QTemporaryDir temp;
+        qputenv("TMPDIR", temp.path().toUtf8());
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501).screenRecording(recording);
+        b.screen(QRectF(0, 0, 1512, 982), QRectF(0, 0, 1512, 957), QStringLiteral("Built-in"));
+        for (const QString& title : {QStringLiteral("Inbox"), QStringLiteral("Plan")}) {
+            b.window(title, QRectF(40, 60, 600, 400)).windowNumber(88 + quint32(title.size()));
+            b.lastWindow().captureFails = capturesFail;
+            b.lastWindow().legacyImageFails = capturesFail;
+        }
+        Harness h(b.build(), {Browser::safari});
+        const QString folder = QDir(temp.path()).filePath(QStringLiteral("TesselNav-Snapshots"));
+        QCOMPARE(StatusMenu::exportFolder(), folder);
+
+        h.menu.saveSnapshots();
+        if (!recording) {
+            QCOMPARE(h.sim.control.captureAccessRequestCount(), 1);
+            QCOMPARE(h.shown.size(), 1);
+            QCOMPARE(h.shown[0].title, QStringLiteral("Screen Recording needed"));
+            QVERIFY(!QFileInfo::exists(folder));
+            return;
+        }
+        if (!capturesFail) {
+            QTRY_COMPARE(h.printed,
+                         QStringList{QStringLiteral("Wrote 2/2 snapshots to ") + folder});
+            QCOMPARE(h.sim.urlOpener.opened(), QList<QUrl>{QUrl::fromLocalFile(folder)});
+            QVERIFY(h.shown.isEmpty());
+            QCOMPARE(QDir(folder).entryList({QStringLiteral("*.png")}).size(), 2);
+            // A second export reuses the folder.
+            h.menu.saveSnapshots();
+            QTRY_COMPARE(h.printed.size(), 2);
+            QCOMPARE(QDir(folder).entryList({QStringLiteral("*.png")}).size(), 2);
+            return;
+        }
+        QTRY_COMPARE(h.printed, QStringList{QStringLiteral("Wrote 0/2 snapshots to ") + folder});
+        QVERIFY(h.sim.urlOpener.opened().isEmpty());
+        QCOMPARE(h.shown.size(), 1);
+        QCOMPARE(h.shown[0].title, QStringLiteral("No snapshots captured"));
+        QCOMPARE(
+            h.shown[0].text,
+            QStringLiteral("Found 2 browser window(s) but captured none. Check Screen Recording "
+                           "permission (a rebuild resets it) or whether all windows are "
+                           "minimized."));
+    }
+};
+
+QTEST_MAIN(TestStatusMenu)
+#include "tst_StatusMenu.moc"

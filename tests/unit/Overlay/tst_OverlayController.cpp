@@ -1,0 +1,316 @@
+#include "support/OverlayFixture.h"
+
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+using Overlay = OverlayFixture;
+
+SimScenarioBuilder desktop()
+{
+    return OverlayFixture::desktop();
+}
+SimScenarioBuilder& withWindows(SimScenarioBuilder& builder, Browser app, pid_t pid,
+                                const QStringList& titles, quint32 firstNumber)
+{
+    return OverlayFixture::withWindows(builder, app, pid, titles, firstNumber);
+}
+SimWindow window(const QString& title, quint32 number)
+{
+    return OverlayFixture::window(title, number);
+}
+
+AEDescriptor scriptEntry(const QString& id, const QString& name, const QString& url)
+{
+    return AEDescriptor::list({AEDescriptor::text(id), AEDescriptor::text(name),
+                               AEDescriptor::text(url), AEDescriptor::integer(1),
+                               AEDescriptor::boolean(false)});
+}
+
+int hueDegrees(const QColor& color)
+{
+    return qRound(color.hsvHueF() * 360) % 360;
+}
+
+} // namespace
+
+class TestOverlayController : public QObject {
+    Q_OBJECT
+private slots:
+    // ---- Showing ----
+
+    void initialStep_data()
+    {
+        QTest::addColumn<int>("cards");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("selected");
+        for (int step : {1, -1, 0})
+            QTest::addRow("no card, step %d", step) << 0 << step << 0;
+        for (int step : {1, -1, 0})
+            QTest::addRow("one card, step %d", step) << 1 << step << 0;
+        QTest::newRow("three cards, shortcut") << 3 << 1 << 1;
+        QTest::newRow("three cards, reversed") << 3 << -1 << 2;
+        QTest::newRow("three cards, menu") << 3 << 0 << 0;
+    }
+    void initialStep()
+    {
+        QFETCH(int, cards);
+        QFETCH(int, step);
+        QFETCH(int, selected);
+        QStringList titles;
+        for (int i = 0; i < cards; ++i)
+            titles << QStringLiteral("Note %1").arg(i);
+        SimScenarioBuilder builder = desktop();
+        Overlay o(withWindows(builder, Browser::textedit, 601, titles, 100).build(),
+                  {Browser::textedit});
+        QSignalSpy visibility(&o.controller, &OverlayController::visibilityChanged);
+        o.controller.show(step, std::nullopt);
+        QCOMPARE(o.controller.windows().size(), cards);
+        QCOMPARE(o.controller.selectedIndex(), selected);
+        QVERIFY(o.controller.isVisible());
+        QCOMPARE(visibility.size(), 1);
+        QVERIFY(o.controller.panel()->isVisible());
+    }
+
+    // The first showing lists at once; the next opens from the cache with
+    // last time's cards and takes its step there, then the background
+    // re-listing brings in the new order and keeps the selected window.
+    void coldThenWarm()
+    {
+        SimScenarioBuilder builder = desktop();
+        withWindows(builder, Browser::textedit, 601, {"A", "B", "C"}, 101);
+        withWindows(builder, Browser::preview, 602, {"Photo"}, 201);
+        Overlay o(builder.build(), {Browser::textedit, Browser::preview});
+
+        o.controller.show(1, std::nullopt);
+        QCOMPARE(o.titles(), (QStringList{"Photo", "A", "B", "C"}));
+        const QPointer<OverlayView> firstView = o.controller.hostingView();
+        o.controller.commitCard(2); // B: focused and most recent now
+        QCOMPARE(o.mainWindowTitle(601), QStringLiteral("B"));
+        o.changeModel([](SimModel& m) { m.instance(601)->windows.append(window("D", 104)); });
+
+        o.controller.show(1, std::nullopt);
+        QCOMPARE(o.titles(), (QStringList{"Photo", "A", "B", "C"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("A"));
+        QVERIFY(o.controller.hostingView() != firstView);
+        o.controller.cycle(1); // the user moves on to B before the lists arrive
+        o.controller.finishBackgroundDiscovery();
+        QCOMPARE(o.titles(), (QStringList{"Photo", "B", "A", "C", "D"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("B"));
+        QCOMPARE(o.controller.cachedWindows(Browser::textedit).size(), 4);
+    }
+
+    void hidingDropsTheReListing()
+    {
+        SimScenarioBuilder builder = desktop();
+        Overlay o(withWindows(builder, Browser::textedit, 601, {"A", "B"}, 101).build(),
+                  {Browser::textedit});
+        o.controller.show(1, std::nullopt);
+        o.controller.hide();
+        o.changeModel([](SimModel& m) { m.instance(601)->windows.prepend(window("New", 103)); });
+        o.controller.show(1, std::nullopt);
+        o.controller.hide();
+        o.controller.finishBackgroundDiscovery();
+        QCOMPARE(o.controller.cachedWindows(Browser::textedit).size(), 2);
+        QCOMPARE(o.titles(), (QStringList{"A", "B"}));
+    }
+
+    void sessionApps()
+    {
+        SimScenarioBuilder builder = desktop();
+        withWindows(builder, Browser::textedit, 601, {"Note"}, 101);
+        withWindows(builder, Browser::preview, 602, {"Photo", "Scan"}, 201);
+        withWindows(builder, Browser::safari, 603, {"Start"}, 301);
+        Overlay o(builder.build(), {Browser::textedit, Browser::preview});
+
+        // Scoped: only that app is listed, but focus is followed everywhere.
+        o.controller.show(1, Browser::textedit);
+        QCOMPARE(o.controller.sessionBrowsers(), QList<Browser>{Browser::textedit});
+        QCOMPARE(o.titles(), QStringList{"Note"});
+        QCOMPARE(o.tracker.observedProcesses(), (QList<pid_t>{601, 602}));
+        o.controller.hide();
+
+        o.preferences.setEnabledBrowsers({});
+        o.controller.show(1, std::nullopt);
+        QCOMPARE(o.controller.sessionBrowsers(), QList<Browser>{Browser::safari});
+        QCOMPARE(o.titles(), QStringList{"Start"});
+        QCOMPARE(o.tracker.observedProcesses(), QList<pid_t>{603});
+    }
+
+    void hungAppCostsOnlyItsTimeOuts()
+    {
+        SimScenarioBuilder builder = desktop();
+        withWindows(builder, Browser::preview, 601, {"Stuck"}, 101).accessibilityHung();
+        withWindows(builder, Browser::textedit, 602, {"One", "Two"}, 201);
+        Overlay o(builder.build(), {Browser::preview, Browser::textedit});
+        QElapsedTimer timer;
+        timer.start();
+        o.controller.show(1, std::nullopt);
+        // Listing and observing the hung app each give up after the 0.3 s
+        // messaging time-out, instead of the 6 s default.
+        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(o.titles(), (QStringList{"One", "Two"}));
+        QVERIFY(o.controller.isVisible());
+    }
+
+    // ---- Merges ----
+
+    void mergesReplaceInPlaceAndAppend()
+    {
+        SimScenarioBuilder builder = desktop();
+        builder.launch(Browser::safari, 501)
+            .window("Inbox")
+            .windowNumber(101)
+            .script("1", "https://mail.example/")
+            .window("Docs")
+            .windowNumber(102)
+            .window("Far A")
+            .onlyScripting()
+            .script("8", "https://a.example/")
+            .window("Far B")
+            .onlyScripting()
+            .script("9", "https://b.example/");
+        Overlay o(builder.build(), {Browser::safari});
+        o.tracker.bump("as-safari-9"); // new records are ordered like a fresh listing
+        o.controller.show(0, std::nullopt);
+        QCOMPARE(o.titles(), (QStringList{"Inbox", "Docs"}));
+        QVERIFY(o.waitForMerges());
+        QCOMPARE(o.titles(), (QStringList{"Inbox", "Docs", "Far B", "Far A"}));
+        QCOMPARE(o.controller.windows().first().tabURL, QUrl("https://mail.example/"));
+    }
+
+    void mergeKeepsTheFirstOfOneId()
+    {
+        SimScenarioBuilder builder = desktop();
+        builder.launch(Browser::safari, 501).window("Inbox").windowNumber(101);
+        Overlay o(builder.build(), {Browser::safari});
+        // The second entry is matched to the same window-server record.
+        o.sim.control.changeScripting(Browser(Browser::safari).bundleID(), [](SimScripting& s) {
+            s.replyOverride = AEDescriptor::list({scriptEntry("1", "Inbox", "https://first/"),
+                                                  scriptEntry("2", "Inbox", "https://second/")});
+        });
+        o.controller.show(0, std::nullopt);
+        QVERIFY(o.waitForMerges());
+        QCOMPARE(o.controller.windows().size(), 1);
+        QCOMPARE(o.controller.windows().first().tabURL, QUrl("https://first/"));
+    }
+
+    void documentAppMergeReplacesTheList()
+    {
+        SimScenarioBuilder builder = desktop();
+        builder.launch(Browser::photoshop, 501)
+            .window("Poster.psd @ 50%")
+            .windowNumber(101)
+            .documents({"Logo.psd", "Poster.psd"});
+        Overlay o(builder.build(), {Browser::photoshop});
+        o.controller.show(0, std::nullopt);
+        QCOMPARE(o.controller.windows().first().id(), QStringLiteral("cg-101"));
+        QVERIFY(o.waitForMerges());
+        QStringList ids;
+        for (const SafariWindow& w : o.controller.windows())
+            ids << w.id();
+        QCOMPARE(ids, (QStringList{"doc-photoshop-Logo.psd", "doc-photoshop-Poster.psd"}));
+    }
+
+    void mergesAfterHidingAreDropped()
+    {
+        SimScenarioBuilder builder = desktop();
+        builder.launch(Browser::safari, 501)
+            .window("Inbox")
+            .windowNumber(101)
+            .window("Far")
+            .onlyScripting()
+            .script("8");
+        Overlay o(builder.build(), {Browser::safari});
+        o.controller.show(0, std::nullopt);
+        o.controller.hide();
+        QVERIFY(o.waitForMerges());
+        QCOMPARE(o.controller.cachedWindows(Browser::safari).size(), 1);
+    }
+
+    // ---- Snapshots and tints ----
+
+    void snapshotsAndTintsOutliveShowings()
+    {
+        SimScenarioBuilder builder = desktop();
+        withWindows(builder, Browser::textedit, 601, {"Red"}, 101).color(Qt::red);
+        Overlay o(builder.build(), {Browser::textedit});
+        o.controller.show(0, std::nullopt);
+        QTRY_VERIFY(o.controller.averageColors().contains("cg-101"));
+        QCOMPARE(hueDegrees(o.controller.averageColors()["cg-101"]), 0);
+        o.controller.hide();
+
+        o.changeModel([](SimModel& m) { m.instance(601)->windows[0].color = Qt::blue; });
+        o.controller.show(0, std::nullopt);
+        // At once, before anything is captured again: last time's picture.
+        QCOMPARE(hueDegrees(o.controller.averageColors()["cg-101"]), 0);
+        QVERIFY(o.controller.snapshots().contains("cg-101"));
+        o.controller.finishBackgroundDiscovery();
+        QTRY_COMPARE(hueDegrees(o.controller.averageColors()["cg-101"]), 240);
+    }
+
+    // Requests made while a capture run is under way fold into one more run.
+    void snapshotRefreshesDoNotPileUp()
+    {
+        SimScenarioBuilder builder = desktop();
+        Overlay o(withWindows(builder, Browser::textedit, 601, {"A", "B"}, 101).build(),
+                  {Browser::textedit});
+        o.controller.show(0, std::nullopt); // the first run starts
+        for (int showing = 0; showing < 2; ++showing) {
+            o.controller.hide();
+            o.controller.show(0, std::nullopt);
+            o.controller.finishBackgroundDiscovery(); // asks for another run
+        }
+        // The first run cannot have reported yet: no event was handled.
+        QTRY_COMPARE(o.sim.control.captureCount(), 2 * 2);
+        QTest::qWait(50);
+        QCOMPARE(o.sim.control.captureCount(), 2 * 2);
+    }
+
+    void tintColour_data()
+    {
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<double>("hue");
+        QTest::addColumn<double>("saturation");
+        QTest::addColumn<double>("brightness");
+        const auto filled = [](QSize size, QColor color) {
+            QImage image(size, QImage::Format_ARGB32);
+            image.fill(color);
+            return image;
+        };
+        QTest::newRow("nearly white")
+            << filled({40, 30}, QColor(250, 250, 245)) << 1.0 / 6 << 0.25 << 0.75;
+        QTest::newRow("black") << filled({40, 30}, Qt::black) << 0.0 << 0.25 << 0.35;
+        QTest::newRow("half-clear red darkens")
+            << filled({8, 8}, QColor(255, 0, 0, 128)) << 0.0 << 0.8 << 128 / 255.0;
+        QImage halves = filled({16384, 16}, Qt::black);
+        QPainter(&halves).fillRect(0, 0, 8192, 16, QColor(0, 200, 0));
+        QTest::newRow("a very wide image averages its halves")
+            << halves << 1.0 / 3 << 0.8 * 1.0 << 0.392;
+    }
+    void tintColour()
+    {
+        QFETCH(QImage, image);
+        QFETCH(double, hue);
+        QFETCH(double, saturation);
+        QFETCH(double, brightness);
+        const std::optional<QColor> tint = dominantTintColor(image);
+        QVERIFY(tint);
+        QVERIFY2(std::abs(tint->hsvHueF() - hue) < 0.01,
+                 qPrintable(QString::number(tint->hsvHueF())));
+        QVERIFY2(std::abs(tint->hsvSaturationF() - saturation) < 0.01,
+                 qPrintable(QString::number(tint->hsvSaturationF())));
+        QVERIFY2(std::abs(tint->valueF() - brightness) < 0.01,
+                 qPrintable(QString::number(tint->valueF())));
+        QCOMPARE(tint->alphaF(), 1.0f);
+        QVERIFY(!dominantTintColor(QImage()));
+    }
+};
+
+QTEST_MAIN(TestOverlayController)
+#include "tst_OverlayController.moc"
