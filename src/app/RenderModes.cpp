@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDebug>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
@@ -34,12 +33,15 @@ constexpr int windowSettleMilliseconds = 1000;
 // platform notes) must not reach standard error.
 void discardMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-// With no display to talk to, draw offscreen rather than fail.
-void chooseOffscreenWithoutDisplay()
+// A display that is missing or cannot be reached leaves the offscreen
+// platform to draw on, rather than a failed start.
+void fallBackToOffscreen()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM",
+            RenderArguments::platformList(qEnvironmentVariable("QT_QPA_PLATFORM"),
+                                          !qEnvironmentVariableIsEmpty("DISPLAY"),
+                                          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+                .toLocal8Bit());
 }
 
 void printLine(const QString& line)
@@ -77,14 +79,6 @@ void writeIgnoringFailure(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
-}
-
-// Qt's own textual form of a rectangle: origin, then width x height.
-QString rectText(const QRectF& rect)
-{
-    QString text;
-    QDebug(&text).nospace() << rect;
-    return text;
 }
 
 // Frames in the host's convention: bottom-left origin, y up.
@@ -187,9 +181,8 @@ void renderWindow(const QString& path)
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(QStringLiteral("rendered: ") + path + QStringLiteral(" window=") +
-              rectText(windowFrame(*window)) + QStringLiteral(" content=") +
-              rectText(contentFrame(*content)));
+    printLine(
+        RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
 }
 
 } // namespace
@@ -206,7 +199,7 @@ std::optional<int> runIfRequested(int& argc, char** argv)
         return std::nullopt;
 
     qInstallMessageHandler(discardMessage);
-    chooseOffscreenWithoutDisplay();
+    fallBackToOffscreen();
     QApplication app(argc, argv);
     if (request->kind == RenderRequest::Kind::view)
         renderView(request->path);
