@@ -4,12 +4,14 @@
 #include "MenuBar/MenuActions.h"
 #include "MenuBar/MenuPanelController.h"
 #include "MenuBar/StatusMenu.h"
+#include "Onboarding/OnboardingWindowController.h"
 #include "Overlay/OverlayController.h"
 #include "Platform/Accessibility.h"
 #include "Platform/Alerts.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/Workspace.h"
+#include "Services/CrashReporter.h"
 #include "Services/HotkeyService.h"
 #include "Services/PermissionsService.h"
 #include "Services/PreferencesService.h"
@@ -19,6 +21,7 @@
 #include "Services/ScriptGuard.h"
 #include "Services/SnapshotService.h"
 #include "Services/WindowFocusService.h"
+#include "Settings/SettingsWindowController.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -88,6 +91,34 @@ OverlayController& AppDelegate::overlayController()
     return *m_overlayController;
 }
 
+OnboardingWindowController& AppDelegate::onboardingWindowController()
+{
+    if (!m_onboardingWindowController) {
+        Platform& platform = m_environment.platform;
+        m_onboardingWindowController =
+            std::make_unique<OnboardingWindowController>(std::make_unique<OnboardingModel>(
+                *m_permissionsService, *m_metadataService, platform.workspace, platform.urlOpener,
+                m_timings.permissionPolling));
+    }
+    return *m_onboardingWindowController;
+}
+
+SettingsWindowController& AppDelegate::settingsWindowController()
+{
+    if (!m_settingsWindowController) {
+        Platform& platform = m_environment.platform;
+        QPointer<AppDelegate> self(this);
+        m_settingsWindowController = std::make_unique<SettingsWindowController>(
+            *m_preferences,
+            [self] {
+                if (self)
+                    self->showOnboarding();
+            },
+            OverlayEnvironment{platform.screens, platform.workspace, *m_icons});
+    }
+    return *m_settingsWindowController;
+}
+
 MenuPanelController& AppDelegate::menuPanel()
 {
     if (!m_menuPanel) {
@@ -142,6 +173,7 @@ void AppDelegate::applicationDidFinishLaunching()
     QTimer::singleShot(m_timings.launchAttemptsReset, this,
                        [this] { m_environment.platform.defaults.set(launchAttemptsKey, 0); });
 
+    m_environment.crashReporter.checkForCrashes();
     createStatusItem();
     setupHotkey();
     m_environment.printLine(QStringLiteral("Tessel Nav launched. ") +
@@ -330,9 +362,15 @@ void AppDelegate::showSwitcher()
     showInfo(QStringLiteral("Accessibility needed"), StatusMenu::accessibilityNeededText());
 }
 
-void AppDelegate::showSettings() {}
+void AppDelegate::showSettings()
+{
+    settingsWindowController().show();
+}
 
-void AppDelegate::showOnboarding() {}
+void AppDelegate::showOnboarding()
+{
+    onboardingWindowController().show();
+}
 
 void AppDelegate::quit()
 {
