@@ -30,6 +30,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
+
 namespace {
 
 const QString menuBarIconResource = QStringLiteral(":/brand/MenuBarIcon.png");
@@ -48,6 +50,15 @@ QImage statusIcon()
 }
 
 } // namespace
+
+qint64 AppDelegate::launchAttemptsAfter(std::optional<double> stored)
+{
+    // Whole launches, as an integer read of the default gives them; a value
+    // no launch could have written (not finite, beyond any count) is absent.
+    const double count = stored.value_or(0);
+    const bool plausible = std::isfinite(count) && std::abs(count) < 1e15;
+    return (plausible ? qint64(count) : 0) + 1;
+}
 
 AppDelegate::AppDelegate(AppEnvironment environment, AppTimings timings, QObject* parent)
     : QObject(parent), m_environment(std::move(environment)), m_timings(timings)
@@ -159,7 +170,7 @@ MenuActions AppDelegate::menuActions()
 void AppDelegate::applicationDidFinishLaunching()
 {
     UserDefaults& defaults = m_environment.platform.defaults;
-    const qint64 attempts = qint64(defaults.number(launchAttemptsKey).value_or(0)) + 1;
+    const qint64 attempts = launchAttemptsAfter(defaults.number(launchAttemptsKey));
     defaults.set(launchAttemptsKey, attempts);
     if (attempts >= 3) {
         m_scriptGuard->setSafeMode(true);

@@ -63,6 +63,8 @@ class AppDelegate final : public QObject {
     Q_OBJECT
 public:
     static inline const QString launchAttemptsKey = QStringLiteral("launchAttempts");
+    // The launch counter's new value given what "launchAttempts" holds.
+    static qint64 launchAttemptsAfter(std::optional<double> stored);
 
     explicit AppDelegate(AppEnvironment environment, AppTimings timings = {},
                          QObject* parent = nullptr);

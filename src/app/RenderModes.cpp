@@ -9,6 +9,7 @@
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenario.h"
+#include "Platform/StandardOutput.h"
 #include "Services/PreferencesService.h"
 #include "Settings/SettingsView.h"
 #include "Settings/SettingsWindowController.h"
@@ -22,8 +23,6 @@
 #include <QImage>
 #include <QScreen>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace {
 
@@ -40,12 +39,6 @@ void chooseOffscreenWithoutDisplay()
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-void printLine(const QString& line)
-{
-    std::printf("%s\n", qUtf8Printable(line));
-    std::fflush(stdout);
 }
 
 // The simulated desktop the running program sees; an unreadable scenario
@@ -147,11 +140,11 @@ void renderView(const QString& path)
 
     const std::optional<QByteArray> png = encodePng(image);
     if (!png) {
-        printLine(QStringLiteral("render FAILED"));
+        StandardOutput::printLine(QStringLiteral("render FAILED"));
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(QStringLiteral("rendered: ") + path);
+    StandardOutput::printLine(QStringLiteral("rendered: ") + path);
 }
 
 QWidget* findSettingsWindow()
@@ -178,18 +171,18 @@ void renderWindow(const QString& path)
     QWidget* window = findSettingsWindow();
     QWidget* content = window ? window->findChild<SettingsView*>() : nullptr;
     if (!window || !content) {
-        printLine(failure);
+        StandardOutput::printLine(failure);
         return;
     }
     const std::optional<QByteArray> png = encodePng(window->grab().toImage());
     if (!png) {
-        printLine(failure);
+        StandardOutput::printLine(failure);
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(QStringLiteral("rendered: ") + path + QStringLiteral(" window=") +
-              rectText(windowFrame(*window)) + QStringLiteral(" content=") +
-              rectText(contentFrame(*content)));
+    StandardOutput::printLine(QStringLiteral("rendered: ") + path + QStringLiteral(" window=") +
+                              rectText(windowFrame(*window)) + QStringLiteral(" content=") +
+                              rectText(contentFrame(*content)));
 }
 
 } // namespace

@@ -155,6 +155,9 @@ private slots:
         QTest::newRow("second rapid launch") << QVariant(1) << 2;
         QTest::newRow("third rapid launch") << QVariant(2) << 3;
         QTest::newRow("after five") << QVariant(5.0) << 6;
+        // Values no launch wrote: counted from nothing, without overflowing.
+        QTest::newRow("text") << QVariant(QStringLiteral("two")) << 1;
+        QTest::newRow("beyond any count") << QVariant(1e300) << 1;
     }
 
     void launchCounter()
