@@ -9,6 +9,7 @@
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenario.h"
+#include "Platform/StandardOutput.h"
 #include "Services/PreferencesService.h"
 #include "Settings/SettingsView.h"
 #include "Settings/SettingsWindowController.h"
@@ -21,8 +22,6 @@
 #include <QImage>
 #include <QScreen>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace {
 
@@ -42,12 +41,6 @@ void fallBackToOffscreen()
                                           !qEnvironmentVariableIsEmpty("DISPLAY"),
                                           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
                 .toLocal8Bit());
-}
-
-void printLine(const QString& line)
-{
-    std::printf("%s\n", qUtf8Printable(line));
-    std::fflush(stdout);
 }
 
 // The simulated desktop the running program sees; an unreadable scenario
@@ -141,11 +134,11 @@ void renderView(const QString& path)
 
     const std::optional<QByteArray> png = encodePng(image);
     if (!png) {
-        printLine(QStringLiteral("render FAILED"));
+        StandardOutput::printLine(QStringLiteral("render FAILED"));
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(QStringLiteral("rendered: ") + path);
+    StandardOutput::printLine(QStringLiteral("rendered: ") + path);
 }
 
 QWidget* findSettingsWindow()
@@ -172,16 +165,16 @@ void renderWindow(const QString& path)
     QWidget* window = findSettingsWindow();
     QWidget* content = window ? window->findChild<SettingsView*>() : nullptr;
     if (!window || !content) {
-        printLine(failure);
+        StandardOutput::printLine(failure);
         return;
     }
     const std::optional<QByteArray> png = encodePng(window->grab().toImage());
     if (!png) {
-        printLine(failure);
+        StandardOutput::printLine(failure);
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(
+    StandardOutput::printLine(
         RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
 }
 
