@@ -47,5 +47,9 @@ run_preset() {
 run_preset release
 run_preset asan
 run_preset tsan
+
+# Fuzzing: every libFuzzer target of tests/fuzz/ for TESSEL_FUZZ_SECONDS (10)
+# each, from its committed seeds, two at a time on a two-core machine.
+run_preset fuzz
 echo "=== all test runs passed"
 echo "${passed} passed, ${failed} failed"

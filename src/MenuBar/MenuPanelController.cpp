@@ -4,6 +4,7 @@
 #include "Platform/Clock.h"
 #include "Platform/EventMonitors.h"
 #include "Platform/KeyCode.h"
+#include "Platform/Live/Widgets/RoundedWindowMask.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
@@ -102,6 +103,7 @@ QWidget* MenuPanelController::ensurePanel()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new MenuPanelView(m_actions, panel));
+    RoundedWindowMask::keep(*panel, [] { return MenuPanelView::cornerRadius; });
     m_panel = panel;
     return panel;
 }

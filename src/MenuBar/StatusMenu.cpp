@@ -10,7 +10,6 @@
 #include "Services/WindowFocusService.h"
 
 #include <QDir>
-#include <QFutureWatcher>
 #include <QKeySequence>
 #include <QMenu>
 
@@ -303,19 +302,16 @@ void StatusMenu::saveSnapshots()
     }
     const QList<SafariWindow> windows = discoverAllWindows();
     const QString folder = exportFolder();
-    auto* watcher = new QFutureWatcher<SnapshotService::ExportResult>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, windows, folder] {
-        watcher->deleteLater();
-        const SnapshotService::ExportResult result = watcher->result();
+    const auto finished = [this, count = windows.size(),
+                           folder](const SnapshotService::ExportResult& result) {
         if (const auto* error = std::get_if<SnapshotService::ExportError>(&result)) {
             m_commands.showInfo(QStringLiteral("Snapshot error"), error->description());
             return;
         }
         const QStringList& files = std::get<QStringList>(result);
-        m_commands.printLine(QStringLiteral("Wrote %1/%2 snapshots to %3")
-                                 .arg(files.size())
-                                 .arg(windows.size())
-                                 .arg(folder));
+        m_commands.printLine(
+            QStringLiteral("Wrote %1/%2 snapshots to %3")
+                .arg(QString::number(files.size()), QString::number(count), folder));
         if (!files.isEmpty()) {
             m_services.urlOpener.open(QUrl::fromLocalFile(folder));
         } else {
@@ -324,8 +320,9 @@ void StatusMenu::saveSnapshots()
                 QStringLiteral("Found %1 browser window(s) but captured none. Check Screen "
                                "Recording permission (a rebuild resets it) or whether all windows "
                                "are minimized.")
-                    .arg(windows.size()));
+                    .arg(count));
         }
-    });
-    watcher->setFuture(m_services.snapshotService.writeSnapshots(windows, folder));
+    };
+    m_mainThread.postResult(m_services.snapshotService.writeSnapshots(windows, folder), this,
+                            finished);
 }

@@ -2,6 +2,7 @@
 
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
+#include "Services/MainThreadQueue.h"
 
 #include <QHash>
 #include <QList>
@@ -95,4 +96,6 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QPointer<QMenu> m_focusSubmenu;
     QList<SafariWindow> m_menuWindows;
+    // Last: the export's result comes back through it while the menu exists.
+    MainThreadQueue m_mainThread;
 };

@@ -98,6 +98,15 @@ public:
     }
 
 protected:
+    // The ring shows only where the keyboard put the focus, not where it
+    // landed when the window opened or a button before it went away.
+    void focusInEvent(QFocusEvent* event) override
+    {
+        m_keyboardFocus =
+            event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+        QPushButton::focusInEvent(event);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -108,7 +117,7 @@ protected:
         const bool pressed = isDown();
         const bool hovered = underMouse();
 
-        if (hasFocus()) {
+        if (hasFocus() && m_keyboardFocus) {
             QColor ring = TesselBrand::forest();
             ring.setAlphaF(0.45f);
             painter.setPen(QPen(ring, 2));
@@ -134,6 +143,7 @@ protected:
 
 private:
     Style m_style;
+    bool m_keyboardFocus = false;
 };
 
 // The permission's state as a symbol: a check mark when granted, an empty

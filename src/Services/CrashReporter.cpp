@@ -217,8 +217,8 @@ void CrashReporter::send(const QString& report, const QString& email, const QStr
         noteStatus();
         reply->deleteLater();
         const bool delivered = *status == 200;
-        QMetaObject::invokeMethod(
-            this, [this, delivered] { showResult(delivered); }, Qt::QueuedConnection);
+        // Shown from the event loop, not from inside the reply's signal.
+        QTimer::singleShot(0, this, [this, delivered] { showResult(delivered); });
     });
 }
 

@@ -69,6 +69,14 @@ QStringList rawValues(const QList<Browser>& browsers)
     return names;
 }
 
+// The stored form of the enabled apps: raw values in ascending text order.
+QVariantList storedForm(const PreferencesService::BrowserSet& browsers)
+{
+    QStringList names = rawValues(QList<Browser>(browsers.cbegin(), browsers.cend()));
+    names.sort();
+    return textList(names);
+}
+
 QList<Browser> browsersNamed(const QStringList& names)
 {
     QList<Browser> browsers;
@@ -140,6 +148,8 @@ void PreferencesService::migrate()
 // With no readable selection every installed app is enabled, at every start
 // until the user chooses. Otherwise the stored selection stands, plus every
 // installed app that the last start did not offer yet (one new to the roster).
+// Such an addition is stored at once: the next start records every app as
+// offered, so an addition kept only in memory would be lost there.
 void PreferencesService::loadEnabledBrowsers()
 {
     const QList<Browser> installed = Browser::installed(m_workspace);
@@ -152,10 +162,13 @@ void PreferencesService::loadEnabledBrowsers()
     m_enabledBrowsers = BrowserSet(chosen.cbegin(), chosen.cend());
     const QList<Browser> offered =
         browsersNamed(m_defaults.stringList(Key::offeredApps).value_or(QStringList()));
+    const qsizetype chosenCount = m_enabledBrowsers.size();
     for (Browser browser : installed) {
         if (!offered.contains(browser))
             m_enabledBrowsers.insert(browser);
     }
+    if (m_enabledBrowsers.size() != chosenCount)
+        m_defaults.set(Key::enabledBrowsers, storedForm(m_enabledBrowsers));
 }
 
 void PreferencesService::store(const QString& key, const QVariant& value)
@@ -265,9 +278,7 @@ void PreferencesService::setEnabledBrowsers(const BrowserSet& value)
 {
     m_enabledBrowsers = value;
     emit enabledBrowsersChanged(value);
-    QStringList names = rawValues(QList<Browser>(value.cbegin(), value.cend()));
-    names.sort();
-    store(Key::enabledBrowsers, textList(names));
+    store(Key::enabledBrowsers, storedForm(value));
 }
 
 void PreferencesService::setPanelPosition(PanelPosition value)

@@ -70,7 +70,8 @@ private:
         bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
 
 public:
-    // Loads every setting; writes only the two bookkeeping keys.
+    // Loads every setting; writes only the two bookkeeping keys, and the
+    // enabled apps when installed apps not offered before join them.
     PreferencesService(UserDefaults& defaults, const Workspace& workspace, LoginItems& loginItems,
                        SystemLog& systemLog, QObject* parent = nullptr);
 

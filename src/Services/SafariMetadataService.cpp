@@ -70,7 +70,8 @@ QString scriptErrorMessage(const QVariantMap& errorInfo)
                              ? message.toString()
                              : QStringLiteral("Unknown AppleScript error");
     const int number = errorInfo.value(AppleScriptErrorKey::number).toInt();
-    return QStringLiteral("%1 (%2)").arg(text).arg(number);
+    // One pass: a placeholder inside the app's own text stays as it is.
+    return QStringLiteral("%1 (%2)").arg(text, QString::number(number));
 }
 
 QString textItem(const AEDescriptor& element, int index)

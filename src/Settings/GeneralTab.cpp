@@ -55,7 +55,6 @@ GeneralTab::GeneralTab(PreferencesService& preferences, std::function<void()> on
 
     auto* permissions = new QPushButton(QStringLiteral("Open Permissions Setup…"));
     permissions->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    permissions->setMinimumHeight(28);
     connect(permissions, &QPushButton::clicked, this, [show = std::move(onShowPermissions)] {
         if (show)
             show();

@@ -144,17 +144,20 @@ void PreviewMiniature::paintCards(QPainter& painter, const ColorScheme& scheme) 
     content.showBrowserBadge = m_browsers.size() > 1;
     content.isTesselTheme = m_preferences.appearanceMode() == AppearanceMode::tessel;
     content.profileColor = Qt::transparent;
+    // A card is a little lower than the height its row budgets: centred in it.
+    const double inset =
+        (m_geometry.rowHeight - WindowCard::cardSize(content.thumbWidth).height()) / 2;
     for (int i = 0; i < m_windows.size(); ++i) {
         content.window = m_windows.at(i);
         content.isSelected = i == m_hover;
         painter.save();
-        painter.translate(unscaledCardRect(i).topLeft());
+        painter.translate(unscaledCardRect(i).topLeft() + QPointF(0, inset));
         WindowCard::paint(painter, content, scheme);
         painter.restore();
     }
 }
 
-void PreviewMiniature::paintChipRow(QPainter& painter) const
+void PreviewMiniature::paintChipRow(QPainter& painter, const ColorScheme& scheme) const
 {
     const double p = m_preferences.containerPadding();
     const double midY = LivePreviewModel::chipRowHeight / 2;
@@ -163,7 +166,9 @@ void PreviewMiniature::paintChipRow(QPainter& painter) const
     const QString all = tr("All");
     const QRectF chip(p, midY - (metrics.height() + 14) / 2, metrics.horizontalAdvance(all) + 26,
                       metrics.height() + 14);
-    QColor accent = TesselBrand::forest();
+    // The system accent in every theme: unlike the switcher's own chip, the
+    // brand theme does not turn it green.
+    QColor accent = scheme.accent;
     accent.setAlphaF(0.9f);
     painter.setPen(Qt::NoPen);
     painter.setBrush(accent);
@@ -208,7 +213,7 @@ void PreviewMiniature::paintEvent(QPaintEvent*)
     painter.setClipPath(shape);
     paintSurface(painter, shape, colors);
     if (m_geometry.showsChips())
-        paintChipRow(painter);
+        paintChipRow(painter, colors);
     paintCards(painter, colors);
     painter.restore();
 

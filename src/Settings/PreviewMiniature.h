@@ -45,7 +45,7 @@ private:
     QRectF unscaledCardRect(int index) const;
     void paintSurface(QPainter& painter, const QPainterPath& shape,
                       const ColorScheme& scheme) const;
-    void paintChipRow(QPainter& painter) const;
+    void paintChipRow(QPainter& painter, const ColorScheme& scheme) const;
     void paintCards(QPainter& painter, const ColorScheme& scheme) const;
 
     PreferencesService& m_preferences;

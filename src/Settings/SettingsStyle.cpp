@@ -8,11 +8,15 @@
 #include <QStyleOption>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int indicatorSide = 14;
 constexpr int sliderHandle = 18;
 constexpr int sliderGroove = 4;
+constexpr int buttonPadding = 12;
+constexpr int controlHeight = 24;
 
 QColor withAlpha(QColor color, double alpha)
 {
@@ -246,6 +250,19 @@ QRect SettingsStyle::subControlRect(ComplexControl control, const QStyleOptionCo
     if (control == CC_ComboBox && subControl == SC_ComboBoxArrow)
         return QRect(option->rect.right() - 22, option->rect.top(), 22, option->rect.height());
     return QProxyStyle::subControlRect(control, option, subControl, widget);
+}
+
+// Push buttons and pop-ups share one height; a button holds its title with
+// room on either side.
+QSize SettingsStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
+                                      const QSize& contents, const QWidget* widget) const
+{
+    if (type == CT_PushButton)
+        return {contents.width() + 2 * buttonPadding, std::max(contents.height(), controlHeight)};
+    QSize size = QProxyStyle::sizeFromContents(type, option, contents, widget);
+    if (type == CT_ComboBox)
+        size.setHeight(std::max(size.height(), controlHeight));
+    return size;
 }
 
 int SettingsStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,

@@ -27,6 +27,8 @@ public:
                      const QWidget* widget = nullptr) const override;
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
                          SubControl subControl, const QWidget* widget = nullptr) const override;
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget = nullptr) const override;
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
                     const QWidget* widget = nullptr) const override;
     int styleHint(StyleHint hint, const QStyleOption* option = nullptr,

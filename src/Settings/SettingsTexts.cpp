@@ -24,6 +24,29 @@ std::optional<qint64> wholePart(double value)
 
 const QString noNumber = QStringLiteral("–");
 
+// UTF-16 order is code-point order except where a surrogate (a character
+// beyond U+FFFF) meets a unit from U+E000 up: rank the units so that the
+// surrogates come last.
+int codePointRank(QChar unit)
+{
+    const int u = unit.unicode();
+    if (u >= 0xE000)
+        return u - 0x800;
+    if (u >= 0xD800)
+        return u + 0x2000;
+    return u;
+}
+
+bool codePointLess(const QString& a, const QString& b)
+{
+    const auto [inA, inB] = std::mismatch(a.cbegin(), a.cend(), b.cbegin(), b.cend());
+    if (inB == b.cend())
+        return false;
+    if (inA == a.cend())
+        return true;
+    return codePointRank(*inA) < codePointRank(*inB);
+}
+
 } // namespace
 
 QString pointReadout(double points)
@@ -42,7 +65,7 @@ QStringList profileList(const QStringList& knownProfiles,
                         const QMap<QString, QString>& profileColors)
 {
     QStringList names = knownProfiles + profileColors.keys();
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), codePointLess);
     names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }

@@ -19,7 +19,8 @@ QString percentReadout(double fraction);
 
 // The profiles the Appearance tab offers a colour for: the known ones and the
 // ones with a stored colour, once each, by plain case-sensitive comparison
-// (Work sorts before home).
+// in code-point order (Work sorts before home, and a name with a character
+// beyond U+FFFF after one with U+FFFD in its place).
 QStringList profileList(const QStringList& knownProfiles,
                         const QMap<QString, QString>& profileColors);
 

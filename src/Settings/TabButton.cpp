@@ -35,16 +35,25 @@ void TabButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    const QRectF capsule = QRectF(rect());
-    if (isChecked()) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(TesselBrand::hoverFill());
-        painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
-    }
+    if (isChecked())
+        painter.fillPath(capsule(), TesselBrand::hoverFill());
     QColor color = TesselBrand::ink();
     if (!isChecked())
         color.setAlphaF(0.48f);
     painter.setPen(color);
     painter.setFont(font());
-    painter.drawText(capsule, Qt::AlignCenter, text());
+    painter.drawText(QRectF(rect()), Qt::AlignCenter, text());
+}
+
+QPainterPath TabButton::capsule() const
+{
+    const QRectF bounds(rect());
+    QPainterPath shape;
+    shape.addRoundedRect(bounds, bounds.height() / 2, bounds.height() / 2);
+    return shape;
+}
+
+bool TabButton::hitButton(const QPoint& position) const
+{
+    return capsule().contains(QPointF(position) + QPointF(0.5, 0.5));
 }

@@ -4,12 +4,14 @@
 #include "MenuBar/MenuActions.h"
 #include "MenuBar/MenuPanelController.h"
 #include "MenuBar/StatusMenu.h"
+#include "Onboarding/OnboardingWindowController.h"
 #include "Overlay/OverlayController.h"
 #include "Platform/Accessibility.h"
 #include "Platform/Alerts.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/Workspace.h"
+#include "Services/CrashReporter.h"
 #include "Services/HotkeyService.h"
 #include "Services/PermissionsService.h"
 #include "Services/PreferencesService.h"
@@ -19,6 +21,7 @@
 #include "Services/ScriptGuard.h"
 #include "Services/SnapshotService.h"
 #include "Services/WindowFocusService.h"
+#include "Settings/SettingsWindowController.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -26,6 +29,8 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+
+#include <cmath>
 
 namespace {
 
@@ -45,6 +50,15 @@ QImage statusIcon()
 }
 
 } // namespace
+
+qint64 AppDelegate::launchAttemptsAfter(std::optional<double> stored)
+{
+    // Whole launches, as an integer read of the default gives them; a value
+    // no launch could have written (not finite, beyond any count) is absent.
+    const double count = stored.value_or(0);
+    const bool plausible = std::isfinite(count) && std::abs(count) < 1e15;
+    return (plausible ? qint64(count) : 0) + 1;
+}
 
 AppDelegate::AppDelegate(AppEnvironment environment, AppTimings timings, QObject* parent)
     : QObject(parent), m_environment(std::move(environment)), m_timings(timings)
@@ -88,6 +102,34 @@ OverlayController& AppDelegate::overlayController()
     return *m_overlayController;
 }
 
+OnboardingWindowController& AppDelegate::onboardingWindowController()
+{
+    if (!m_onboardingWindowController) {
+        Platform& platform = m_environment.platform;
+        m_onboardingWindowController =
+            std::make_unique<OnboardingWindowController>(std::make_unique<OnboardingModel>(
+                *m_permissionsService, *m_metadataService, platform.workspace, platform.urlOpener,
+                m_timings.permissionPolling));
+    }
+    return *m_onboardingWindowController;
+}
+
+SettingsWindowController& AppDelegate::settingsWindowController()
+{
+    if (!m_settingsWindowController) {
+        Platform& platform = m_environment.platform;
+        QPointer<AppDelegate> self(this);
+        m_settingsWindowController = std::make_unique<SettingsWindowController>(
+            *m_preferences,
+            [self] {
+                if (self)
+                    self->showOnboarding();
+            },
+            OverlayEnvironment{platform.screens, platform.workspace, *m_icons});
+    }
+    return *m_settingsWindowController;
+}
+
 MenuPanelController& AppDelegate::menuPanel()
 {
     if (!m_menuPanel) {
@@ -128,7 +170,7 @@ MenuActions AppDelegate::menuActions()
 void AppDelegate::applicationDidFinishLaunching()
 {
     UserDefaults& defaults = m_environment.platform.defaults;
-    const qint64 attempts = qint64(defaults.number(launchAttemptsKey).value_or(0)) + 1;
+    const qint64 attempts = launchAttemptsAfter(defaults.number(launchAttemptsKey));
     defaults.set(launchAttemptsKey, attempts);
     if (attempts >= 3) {
         m_scriptGuard->setSafeMode(true);
@@ -142,6 +184,7 @@ void AppDelegate::applicationDidFinishLaunching()
     QTimer::singleShot(m_timings.launchAttemptsReset, this,
                        [this] { m_environment.platform.defaults.set(launchAttemptsKey, 0); });
 
+    m_environment.crashReporter.checkForCrashes();
     createStatusItem();
     setupHotkey();
     m_environment.printLine(QStringLiteral("Tessel Nav launched. ") +
@@ -330,9 +373,15 @@ void AppDelegate::showSwitcher()
     showInfo(QStringLiteral("Accessibility needed"), StatusMenu::accessibilityNeededText());
 }
 
-void AppDelegate::showSettings() {}
+void AppDelegate::showSettings()
+{
+    settingsWindowController().show();
+}
 
-void AppDelegate::showOnboarding() {}
+void AppDelegate::showOnboarding()
+{
+    onboardingWindowController().show();
+}
 
 void AppDelegate::quit()
 {

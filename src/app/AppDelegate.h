@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/Browser.h"
+#include "Onboarding/OnboardingModel.h"
 #include "Platform/Platform.h"
 #include "Platform/StandardOutput.h"
 #include "Platform/StatusBar.h"
@@ -13,9 +14,11 @@
 #include <optional>
 
 class Alerts;
+class CrashReporter;
 class EventMonitors;
 class HotkeyService;
 class MenuPanelController;
+class OnboardingWindowController;
 class OverlayController;
 class PermissionsService;
 class PreferencesService;
@@ -23,19 +26,21 @@ class RecentWindowTracker;
 class SafariMetadataService;
 class SafariWindowService;
 class ScriptGuard;
+class SettingsWindowController;
 class SnapshotService;
 class StatusMenu;
 class WindowFocusService;
 struct MenuActions;
 
 // What the application is given by the program entry: the host facilities,
-// the alert facility, the status bar, the event monitors, where its lines go
-// and how it ends.
+// the alert facility, the status bar, the event monitors, the crash reporter,
+// where its lines go and how it ends.
 struct AppEnvironment {
     Platform platform;
     Alerts& alerts;
     StatusBar& statusBar;
     EventMonitors& eventMonitors;
+    CrashReporter& crashReporter;
     std::function<void(const QString& line)> printLine = StandardOutput::printLine;
     // Ends the program: the event loop returns and the process exits.
     std::function<void()> terminate;
@@ -46,6 +51,7 @@ struct AppTimings {
     std::chrono::milliseconds launchAttemptsReset{30000};
     std::chrono::milliseconds warmUp{2000};
     std::chrono::milliseconds hotkeyRetry{5000};
+    std::chrono::milliseconds permissionPolling = OnboardingModel::defaultPollInterval;
 };
 
 // The spine of the running program. Creating it builds the long-lived
@@ -57,6 +63,8 @@ class AppDelegate final : public QObject {
     Q_OBJECT
 public:
     static inline const QString launchAttemptsKey = QStringLiteral("launchAttempts");
+    // The launch counter's new value given what "launchAttempts" holds.
+    static qint64 launchAttemptsAfter(std::optional<double> stored);
 
     explicit AppDelegate(AppEnvironment environment, AppTimings timings = {},
                          QObject* parent = nullptr);
@@ -85,6 +93,8 @@ public:
     PreferencesService& preferences() { return *m_preferences; }
     RecentWindowTracker& recentTracker();
     OverlayController& overlayController();
+    OnboardingWindowController& onboardingWindowController();
+    SettingsWindowController& settingsWindowController();
     MenuPanelController& menuPanel();
     StatusItem* statusItem() const { return m_statusItem.get(); }
     StatusMenu* statusMenu() const { return m_statusMenu.get(); }
@@ -114,6 +124,8 @@ private:
     std::unique_ptr<BrowserIconCache> m_icons;
     std::unique_ptr<RecentWindowTracker> m_recentTracker;
     std::unique_ptr<OverlayController> m_overlayController;
+    std::unique_ptr<OnboardingWindowController> m_onboardingWindowController;
+    std::unique_ptr<SettingsWindowController> m_settingsWindowController;
     std::unique_ptr<MenuPanelController> m_menuPanel;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<StatusMenu> m_statusMenu;

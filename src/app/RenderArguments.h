@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,8 @@ struct RenderRequest {
     bool operator==(const RenderRequest&) const = default;
 };
 
+// The render modes' command-line face: the options they answer to and the
+// result lines they print.
 namespace RenderArguments {
 
 inline const QString viewOption = QStringLiteral("--render-settings");
@@ -24,5 +27,18 @@ inline const QString windowOption = QStringLiteral("--render-settings-window");
 // option with nothing after it counts as absent. The view render wins over
 // the window capture. None: start normally.
 std::optional<RenderRequest> parse(const QStringList& arguments);
+
+// The platforms a render tries, in order, as QT_QPA_PLATFORM takes them:
+// the one asked for (or the desktop's own), then offscreen, so that a render
+// also succeeds with no display at all or with one it cannot reach.
+QString platformList(const QString& requested, bool hasX11Display, bool hasWaylandDisplay);
+
+// A rectangle as origin and size, each a pair in braces: {{x, y}, {w, h}}.
+// Numbers in plain decimal, as few digits as give the value back exactly,
+// never an exponent and never a negative zero.
+QString rectangleText(const QRectF& rect);
+
+// "rendered: PATH window={{…}} content={{…}}": the window's frame first.
+QString windowCaptureLine(const QString& path, const QRectF& window, const QRectF& content);
 
 } // namespace RenderArguments

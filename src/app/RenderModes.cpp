@@ -9,6 +9,7 @@
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenario.h"
+#include "Platform/StandardOutput.h"
 #include "Services/PreferencesService.h"
 #include "Settings/SettingsView.h"
 #include "Settings/SettingsWindowController.h"
@@ -16,14 +17,11 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDebug>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QScreen>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace {
 
@@ -34,18 +32,15 @@ constexpr int windowSettleMilliseconds = 1000;
 // platform notes) must not reach standard error.
 void discardMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-// With no display to talk to, draw offscreen rather than fail.
-void chooseOffscreenWithoutDisplay()
+// A display that is missing or cannot be reached leaves the offscreen
+// platform to draw on, rather than a failed start.
+void fallBackToOffscreen()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-void printLine(const QString& line)
-{
-    std::printf("%s\n", qUtf8Printable(line));
-    std::fflush(stdout);
+    qputenv("QT_QPA_PLATFORM",
+            RenderArguments::platformList(qEnvironmentVariable("QT_QPA_PLATFORM"),
+                                          !qEnvironmentVariableIsEmpty("DISPLAY"),
+                                          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+                .toLocal8Bit());
 }
 
 // The simulated desktop the running program sees; an unreadable scenario
@@ -77,14 +72,6 @@ void writeIgnoringFailure(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
-}
-
-// Qt's own textual form of a rectangle: origin, then width x height.
-QString rectText(const QRectF& rect)
-{
-    QString text;
-    QDebug(&text).nospace() << rect;
-    return text;
 }
 
 // Frames in the host's convention: bottom-left origin, y up.
@@ -147,11 +134,11 @@ void renderView(const QString& path)
 
     const std::optional<QByteArray> png = encodePng(image);
     if (!png) {
-        printLine(QStringLiteral("render FAILED"));
+        StandardOutput::printLine(QStringLiteral("render FAILED"));
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(QStringLiteral("rendered: ") + path);
+    StandardOutput::printLine(QStringLiteral("rendered: ") + path);
 }
 
 QWidget* findSettingsWindow()
@@ -178,18 +165,17 @@ void renderWindow(const QString& path)
     QWidget* window = findSettingsWindow();
     QWidget* content = window ? window->findChild<SettingsView*>() : nullptr;
     if (!window || !content) {
-        printLine(failure);
+        StandardOutput::printLine(failure);
         return;
     }
     const std::optional<QByteArray> png = encodePng(window->grab().toImage());
     if (!png) {
-        printLine(failure);
+        StandardOutput::printLine(failure);
         return;
     }
     writeIgnoringFailure(path, *png);
-    printLine(QStringLiteral("rendered: ") + path + QStringLiteral(" window=") +
-              rectText(windowFrame(*window)) + QStringLiteral(" content=") +
-              rectText(contentFrame(*content)));
+    StandardOutput::printLine(
+        RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
 }
 
 } // namespace
@@ -206,7 +192,7 @@ std::optional<int> runIfRequested(int& argc, char** argv)
         return std::nullopt;
 
     qInstallMessageHandler(discardMessage);
-    chooseOffscreenWithoutDisplay();
+    fallBackToOffscreen();
     QApplication app(argc, argv);
     if (request->kind == RenderRequest::Kind::view)
         renderView(request->path);

@@ -14,10 +14,13 @@
 #include "Platform/Sim/Desktop/SimStatusBar.h"
 #include "Platform/Sim/SimKeyMapping.h"
 #include "Platform/Sim/SimPlatform.h"
+#include "Platform/Sim/SimPrivacyPaneOpener.h"
 #include "Platform/Sim/SimScenario.h"
+#include "Services/CrashReporter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QNetworkAccessManager>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
@@ -54,10 +57,15 @@ int normalStart(QApplication& app)
     XdgLoginItems loginItems(QCoreApplication::applicationFilePath());
     SyslogSystemLog systemLog;
     QtScreens screens;
-    DesktopUrlOpener urlOpener;
+    DesktopUrlOpener desktopUrlOpener;
+    // The host's privacy panes are the simulated host's dialogs; folders and
+    // web pages open on the real desktop.
+    SimPrivacyPaneOpener urlOpener(host.control.prompts(), desktopUrlOpener);
     SystemClock clock;
     MessageBoxAlerts alerts;
     QtEventMonitors monitors(hostKeyCode);
+    QNetworkAccessManager network;
+    CrashReporter crashReporter(defaults, alerts, network, CrashReporter::productConfig());
 
     // The status item goes into the desktop's tray where there is one, else
     // into the menu bar of the simulated desktop.
@@ -78,11 +86,10 @@ int normalStart(QApplication& app)
     Platform platform{host.accessibility, host.windowServer, host.screenCapture, host.appleScript,
                       host.workspace,     urlOpener,         host.eventTap,      loginItems,
                       defaults,           screens,           systemLog,          clock};
-    AppDelegate delegate(
-        AppEnvironment{platform, alerts, hasTray ? static_cast<StatusBar&>(tray) : desktopStatusBar,
-                       monitors, StandardOutput::printLine, [] { QCoreApplication::quit(); }});
-    desktop.resize(desktop.sizeHint());
-    desktop.show();
+    AppDelegate delegate(AppEnvironment{
+        platform, alerts, hasTray ? static_cast<StatusBar&>(tray) : desktopStatusBar, monitors,
+        crashReporter, StandardOutput::printLine, [] { QCoreApplication::quit(); }});
+    desktop.showCoveringScreen();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     return app.exec();
 }

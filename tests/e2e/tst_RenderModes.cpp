@@ -19,7 +19,8 @@ struct Run {
 
 // none: no display and no platform named, so the program must find its own
 // way; offscreen: the platform named, as the normal start needs one.
-enum class DisplayKind { none, offscreen, xvfb };
+// unreachable: a display named that no server answers on.
+enum class DisplayKind { none, offscreen, xvfb, unreachable };
 
 // A normal start runs until it is quit: with `untilLaunched` the run ends
 // (killed, exit code -1) once the launch lines are out.
@@ -35,6 +36,8 @@ Run run(const QStringList& arguments, const QString& configHome,
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     if (display == DisplayKind::offscreen)
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (display == DisplayKind::unreachable)
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
     if (tab.isEmpty())
         environment.remove(QStringLiteral("TESSEL_SETTINGS_TAB"));
     else
@@ -102,11 +105,19 @@ Q_DECLARE_METATYPE(DisplayKind)
 class TestRenderModes : public QObject {
     Q_OBJECT
 private slots:
+    void viewRenderWritesTheViewAtScale2_data()
+    {
+        QTest::addColumn<DisplayKind>("display");
+        QTest::newRow("no display") << DisplayKind::none;
+        QTest::newRow("unreachable display") << DisplayKind::unreachable;
+    }
+
     void viewRenderWritesTheViewAtScale2()
     {
+        QFETCH(DisplayKind, display);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("view.png"));
-        const Run result = run({QStringLiteral("--render-settings"), path}, dir.path());
+        const Run result = run({QStringLiteral("--render-settings"), path}, dir.path(), display);
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.out, QStringLiteral("rendered: ") + path + '\n');
         QCOMPARE(result.err, QString());
@@ -125,6 +136,7 @@ private slots:
         QTest::addColumn<DisplayKind>("display");
         QTest::newRow("no display") << DisplayKind::none;
         QTest::newRow("xvfb") << DisplayKind::xvfb;
+        QTest::newRow("unreachable display") << DisplayKind::unreachable;
     }
 
     void windowCaptureReportsBothFrames()
@@ -139,7 +151,7 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, QString());
         const QString number = QStringLiteral("(-?[0-9]+(?:\\.[0-9]+)?)");
-        const QString rect = QStringLiteral("QRectF\\(%1,%1 %1x%1\\)").arg(number);
+        const QString rect = QStringLiteral("\\{\\{%1, %1\\}, \\{%1, %1\\}\\}").arg(number);
         const QRegularExpression line(QStringLiteral("^rendered: ") +
                                       QRegularExpression::escape(path) +
                                       QStringLiteral(" window=") + rect +

@@ -189,7 +189,13 @@ void JsonUserDefaults::save()
     QSaveFile file(m_path);
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
+        // Qt's reader drops a byte-order mark written as such at the start of
+        // a text, so a name beginning with U+FEFF would lose it at the next
+        // start; written as an escape it reads back whole. Outside texts the
+        // JSON holds no such character.
+        file.write(QJsonDocument(object)
+                       .toJson(QJsonDocument::Indented)
+                       .replace("\xEF\xBB\xBF", "\\ufeff"));
         if (file.commit())
             return;
     }

@@ -149,11 +149,11 @@ std::variant<JsonNode, QString> JsonNode::parse(const QByteArray& json, const QS
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
         const TextPosition where = TextPosition::at(json, error.offset);
+        // One arg() call: a file name holding "%2" must not take the place
+        // of what follows it.
         return QStringLiteral("%1: line %2, column %3: %4")
-            .arg(fileName)
-            .arg(where.line)
-            .arg(where.column)
-            .arg(error.errorString());
+            .arg(fileName, QString::number(where.line), QString::number(where.column),
+                 error.errorString());
     }
     return JsonNode(document.isObject() ? QJsonValue(document.object())
                                         : QJsonValue(document.array()),

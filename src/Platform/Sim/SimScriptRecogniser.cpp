@@ -217,15 +217,18 @@ std::optional<SimScriptMatch> SimScriptRecogniser::recognise(const QString& sour
     if (const auto kind = browser->windowScriptKind()) {
         if (source == tell + QLatin1String(listBody(*kind)))
             return match;
-        // Window focus: the reference is what stands before " to 1"; the whole
-        // text is then rebuilt around it and must agree exactly.
-        const QString tail = QStringLiteral(" to 1\nend tell");
-        const QString marker = QStringLiteral("set index of window id ");
-        const qsizetype at = source.lastIndexOf(marker);
-        if (source.endsWith(tail) && at >= 0) {
-            const qsizetype start = at + marker.size();
-            const QString reference = source.mid(start, source.size() - tail.size() - start);
-            const QString word = minimizedWord(*kind);
+        // Window focus: the reference stands once or twice in a known text, so
+        // its length follows from the text's; the whole text is then rebuilt
+        // around it and must agree exactly. (Searching for the text around it
+        // would be fooled by a reference that holds that text itself.)
+        const QString word = minimizedWord(*kind);
+        const QString bare = focusScript(bundleID, word, QString());
+        const qsizetype uses = word.isEmpty() ? 1 : 2;
+        const qsizetype extra = source.size() - bare.size();
+        if (extra > 0 && extra % uses == 0) {
+            const QString marker = QStringLiteral("window id ");
+            const QString reference =
+                source.mid(bare.indexOf(marker) + marker.size(), extra / uses);
             if (isValidReference(reference) && source == focusScript(bundleID, word, reference)) {
                 match.kind = SimScriptKind::focusWindow;
                 match.windowReference = reference;

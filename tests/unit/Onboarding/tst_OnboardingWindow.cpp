@@ -265,6 +265,36 @@ private slots:
         }
     }
 
+    // A focus ring marks only the button the keyboard moved to: none where the
+    // focus landed when the window opened or a hidden button passed it on.
+    void focusRingOnlyFromTheKeyboard_data()
+    {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("ring");
+        QTest::newRow("window opened") << int(Qt::ActiveWindowFocusReason) << false;
+        QTest::newRow("passed on") << int(Qt::OtherFocusReason) << false;
+        QTest::newRow("Tab") << int(Qt::TabFocusReason) << true;
+        QTest::newRow("Shift+Tab") << int(Qt::BacktabFocusReason) << true;
+    }
+
+    void focusRingOnlyFromTheKeyboard()
+    {
+        QFETCH(int, reason);
+        QFETCH(bool, ring);
+        Window w(SimScenarioBuilder().trusted(true).build());
+        QWidget& window = w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QPushButton* settings = button(w.row(accessibility), QStringLiteral("System Settings"));
+        if (QWidget* focused = window.focusWidget())
+            focused->clearFocus();
+        const QPoint edge = settings->mapTo(&window, QPoint(0, settings->height() / 2)) * 2;
+        const QColor before = renderWidget(window).pixelColor(edge);
+        settings->setFocus(Qt::FocusReason(reason));
+        QVERIFY(settings->hasFocus());
+        const QColor after = renderWidget(window).pixelColor(edge);
+        QCOMPARE(after != before, ring);
+    }
+
     void brandLook()
     {
         Window w(SimScenarioBuilder().trusted(false).build());

@@ -1,6 +1,7 @@
 // CTest labels: threads
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
+#include "Services/WindowFocusService.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -49,6 +50,11 @@ private slots:
             << "tell application id \"org.example.other\" to get name of documents" << -2740;
         QTest::newRow("Acrobat's query sent to Photoshop")
             << "tell application id \"com.adobe.Photoshop\" to get name of documents" << -2740;
+        // A quoted id may hold the script's own words; it still compiles and
+        // names a window the app does not have.
+        QTest::newRow("an id holding the script's own words")
+            << WindowFocusService::windowFocusScript(Browser::finder, "a set index of window id b")
+            << -1728;
         QTest::newRow("a window the app does not have")
             << QString(finderFocus).replace("id 5", "id 6") << -1728;
         QTest::newRow("an app that is not running")

@@ -216,35 +216,45 @@ private slots:
         QTest::addColumn<QVariant>("offered"); // invalid: none
         QTest::addColumn<QList<Browser>>("installed");
         QTest::addColumn<BrowserSet>("expected");
+        QTest::addColumn<bool>("written"); // the loaded set replaces the stored one
 
         const QVariant all(allRawValues());
         const QVariant safariFinderAndJunk(texts({"safari", "finder", "netscape"}));
         const QList<Browser> installed{Browser::safari, Browser::chrome, Browser::obsidian};
         QTest::newRow("nothing stored: the installed apps")
             << QVariant() << all << installed
-            << BrowserSet{Browser::safari, Browser::chrome, Browser::obsidian};
+            << BrowserSet{Browser::safari, Browser::chrome, Browser::obsidian} << false;
         QTest::newRow("stored as text: the installed apps")
             << QVariant("safari") << all << installed
-            << BrowserSet{Browser::safari, Browser::chrome, Browser::obsidian};
+            << BrowserSet{Browser::safari, Browser::chrome, Browser::obsidian} << false;
         QTest::newRow("list not all texts: the installed apps")
             << QVariant(QVariantList{"safari", 1.0}) << all << installed
-            << BrowserSet{Browser::safari, Browser::chrome, Browser::obsidian};
+            << BrowserSet{Browser::safari, Browser::chrome, Browser::obsidian} << false;
         QTest::newRow("choice stands once every app was offered")
             << safariFinderAndJunk << all << installed
-            << BrowserSet{Browser::safari, Browser::finder};
+            << BrowserSet{Browser::safari, Browser::finder} << false;
         QTest::newRow("nothing offered yet: installed apps join")
             << safariFinderAndJunk << QVariant() << installed
-            << BrowserSet{Browser::safari, Browser::finder, Browser::chrome, Browser::obsidian};
+            << BrowserSet{Browser::safari, Browser::finder, Browser::chrome, Browser::obsidian}
+            << true;
+        QTest::newRow("empty choice, nothing offered yet: installed apps join")
+            << QVariant(QVariantList()) << QVariant()
+            << QList<Browser>{Browser::safari, Browser::finder}
+            << BrowserSet{Browser::safari, Browser::finder} << true;
         QTest::newRow("offered unreadable counts as empty")
             << safariFinderAndJunk << QVariant(42.0) << installed
-            << BrowserSet{Browser::safari, Browser::finder, Browser::chrome, Browser::obsidian};
+            << BrowserSet{Browser::safari, Browser::finder, Browser::chrome, Browser::obsidian}
+            << true;
+        QTest::newRow("installed apps already chosen: nothing joins")
+            << safariFinderAndJunk << QVariant() << QList<Browser>{Browser::safari, Browser::finder}
+            << BrowserSet{Browser::safari, Browser::finder} << false;
         QVariantList withoutObsidian = allRawValues();
         withoutObsidian.removeLast();
         QTest::newRow("an app new to the roster joins once")
             << safariFinderAndJunk << QVariant(withoutObsidian) << installed
-            << BrowserSet{Browser::safari, Browser::finder, Browser::obsidian};
+            << BrowserSet{Browser::safari, Browser::finder, Browser::obsidian} << true;
         QTest::newRow("empty choice stays empty")
-            << QVariant(QVariantList()) << all << installed << BrowserSet();
+            << QVariant(QVariantList()) << all << installed << BrowserSet() << false;
     }
     void enabledApps()
     {
@@ -252,6 +262,7 @@ private slots:
         QFETCH(QVariant, offered);
         QFETCH(QList<Browser>, installed);
         QFETCH(BrowserSet, expected);
+        QFETCH(bool, written);
         QVariantMap values = migrated;
         if (stored.isValid())
             values.insert("enabledBrowsers", stored);
@@ -260,8 +271,16 @@ private slots:
         Fixture fixture(values, installed);
         QCOMPARE(fixture.load().enabledBrowsers(), expected);
         QCOMPARE(fixture.sim.defaults.values().value("offeredApps"), QVariant(allRawValues()));
-        // The rule is applied afresh at every start, never written back.
-        QCOMPARE(fixture.sim.defaults.values().value("enabledBrowsers"), stored);
+        // Only apps joining as newly offered are stored, in the setter's form.
+        QStringList sorted;
+        for (Browser browser : expected)
+            sorted << browser.rawValue();
+        sorted.sort();
+        QCOMPARE(fixture.sim.defaults.values().value("enabledBrowsers"),
+                 written ? QVariant(texts(sorted)) : stored);
+
+        // The next start, with every app offered by now, keeps the same apps.
+        QCOMPARE(fixture.load().enabledBrowsers(), expected);
     }
 
     void enabledAppsOrdered()

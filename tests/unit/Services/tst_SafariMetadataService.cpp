@@ -212,6 +212,11 @@ private slots:
         QTest::newRow("message not a string")
             << QVariantMap{{AppleScriptErrorKey::message, 17}, {AppleScriptErrorKey::number, -1}}
             << "Unknown AppleScript error (-1)";
+        // The app's text stands as it is, placeholders and all.
+        QTest::newRow("message with placeholders")
+            << QVariantMap{{AppleScriptErrorKey::message, "Can’t get window %1 of %2."},
+                           {AppleScriptErrorKey::number, -1728}}
+            << "Can’t get window %1 of %2. (-1728)";
     }
     void scriptErrorsCarryTheirMessage()
     {

@@ -51,6 +51,11 @@ private slots:
         const QMap<QString, QString> colors{{"Archive", "FF0000"}, {"Work", "00FF00"}};
         QCOMPARE(profileList(known, colors), (QStringList{"Archive", "Personal", "Work", "home"}));
         QCOMPARE(profileList({}, {}), QStringList());
+        // Beyond U+FFFF (a surrogate pair in UTF-16) sorts after U+FFFD.
+        const QString emoji = QString::fromUcs4(U"Team \U0001F600");
+        const QString replacement = QString::fromUcs4(U"Team \uFFFD");
+        QCOMPARE(profileList({emoji, replacement, "Team"}, {}),
+                 (QStringList{"Team", replacement, emoji}));
     }
 
     void pillColorFallsBackToTheNameColour()

@@ -1,6 +1,7 @@
 // The settings window as a user meets it: controls bound to the live store,
 // changes made elsewhere showing at once, the window's life, and what is
 // drawn, probed on offscreen grabs at two pixels per point.
+#include "Brand/ColorScheme.h"
 #include "Brand/TesselBrand.h"
 #include "Overlay/CardCollectionView.h"
 #include "Overlay/OverlayView.h"
@@ -21,6 +22,7 @@
 #include "Settings/SettingsWindowController.h"
 #include "Settings/TabButton.h"
 #include "support/OverlayFixture.h"
+#include "support/WidgetRender.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -454,6 +456,70 @@ private slots:
         // The dark theme draws the miniature dark inside the light window.
         QVERIFY(image.pixelColor(frame.center()).lightness() < 90);
         QVERIFY(near(image.pixelColor(frame.left() - 6, frame.center().y()), cream));
+    }
+
+    // Every control of every tab lies inside the body's width, so nothing is
+    // cut at the right edge; the whole scrolled content is kept as a picture
+    // when TESSEL_TEST_PNG_DIR names a folder.
+    void everyTabFitsTheBody_data()
+    {
+        QTest::addColumn<SettingsTab>("tab");
+        QTest::addColumn<QString>("theme");
+        for (SettingsTab tab : SettingsTabs::all) {
+            for (const char* theme : {"system", "dark", "tessel"}) {
+                if (theme != QLatin1String("system") && tab != SettingsTab::appearance &&
+                    tab != SettingsTab::layout)
+                    continue;
+                QTest::addRow("%s %s", qPrintable(SettingsTabs::label(tab)), theme)
+                    << tab << QString::fromLatin1(theme);
+            }
+        }
+    }
+
+    void everyTabFitsTheBody()
+    {
+        QFETCH(SettingsTab, tab);
+        QFETCH(QString, theme);
+        Fixture fixture({{"appearanceMode", theme},
+                         {"knownProfiles", QStringList{"Personal", "Work"}},
+                         {"profileColors", QVariantMap{{"Work", "2F6FD0"}}}});
+        auto view = fixture.view(tab);
+        QWidget* body = view->body()->widget();
+        const int width = view->body()->viewport()->width();
+        QCOMPARE(body->width(), width);
+        for (QWidget* control : body->findChildren<QWidget*>()) {
+            if (!control->isVisibleTo(body))
+                continue;
+            const QRect placed(control->mapTo(body, QPoint()), control->size());
+            QVERIFY2(placed.left() >= 24 && placed.right() < width - 24 + 1,
+                     qPrintable(QStringLiteral("%1 at %2..%3")
+                                    .arg(control->metaObject()->className())
+                                    .arg(placed.left())
+                                    .arg(placed.right())));
+        }
+        body->resize(width, body->heightForWidth(width) > 0 ? body->heightForWidth(width)
+                                                            : body->sizeHint().height());
+        keepRender(
+            renderWidget(*body),
+            QStringLiteral("settings-%1-%2-full").arg(SettingsTabs::label(tab).toLower(), theme));
+    }
+
+    // The miniature's "All" chip takes the system accent even in the brand
+    // theme, where the switcher's own active chip turns forest green.
+    void theAllChipTakesTheSystemAccent()
+    {
+        Fixture fixture({{"appearanceMode", "tessel"}});
+        auto view = fixture.view(SettingsTab::appearance);
+        PreviewMiniature* miniature = view->appearancePreview()->miniature();
+        QVERIFY(miniature->geometry().showsChips());
+        const QImage image = grabAtScale2(*view);
+        // Just inside the chip's leading end, halfway down the chip row.
+        const double scale = miniature->geometry().scale;
+        const QPointF inChip = QPointF(fixture.preferences->containerPadding() + 6, 23) * scale;
+        const QColor probe =
+            image.pixelColor((miniature->mapTo(view.get(), QPoint()) + inChip.toPoint()) * 2);
+        const QColor accent = ColorScheme::light().accent;
+        QVERIFY2(near(probe, accent, 30), qPrintable(describe(probe)));
     }
 
     // A hand-edited or damaged settings file: the window opens, the controls

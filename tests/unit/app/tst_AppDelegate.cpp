@@ -1,5 +1,6 @@
 #include "MenuBar/MenuPanelController.h"
 #include "MenuBar/StatusMenu.h"
+#include "Onboarding/OnboardingWindowController.h"
 #include "Overlay/OverlayController.h"
 #include "Platform/EventMonitorRegistry.h"
 #include "Platform/KeyCode.h"
@@ -8,6 +9,7 @@
 #include "Platform/Sim/SimKeyMapping.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
+#include "Services/CrashReporter.h"
 #include "Services/HotkeyService.h"
 #include "Services/PreferencesService.h"
 #include "Services/RecentWindowTracker.h"
@@ -15,10 +17,16 @@
 #include "Services/SnapshotService.h"
 #include "app/AppDelegate.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -43,15 +51,71 @@ SimModel desktop(bool trusted = true, bool recording = true)
     return b.build();
 }
 
+// The program's crash reporter over a crash-log folder of the test's own.
+CrashReporter::Config crashConfig(const QTemporaryDir& logs)
+{
+    CrashReporter::Config config;
+    config.logFolder = logs.path();
+    config.endpoint = QUrl(QStringLiteral("http://127.0.0.1:9/api/crash"));
+    config.system = QStringLiteral("TestOS Version 1");
+    config.version = QStringLiteral("1.0");
+    config.promptDelay = 1ms;
+    return config;
+}
+
+// The visible top-level window with this title, if any.
+QWidget* shownWindow(const QString& title)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowTitle() == title && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+const QString setupTitle = QStringLiteral("Tessel Nav Setup");
+const QString settingsTitle = QStringLiteral("Tessel Nav Settings");
+
 struct Harness {
-    explicit Harness(SimModel model = desktop(), AppTimings timings = {1h, 10ms, 5s})
-        : sim(std::move(model))
+    explicit Harness(SimModel model = desktop(), AppTimings timings = {1h, 10ms, 5s, 20ms})
+        : sim(std::move(model)), crashReporter(sim.defaults, alerts, network, crashConfig(logs))
     {
         delegate = std::make_unique<AppDelegate>(
-            AppEnvironment{sim.platform(), alerts, statusBar, monitors,
+            AppEnvironment{sim.platform(), alerts, statusBar, monitors, crashReporter,
                            [this](const QString& line) { printed << line; },
                            [this] { ++terminated; }},
             timings);
+    }
+    ~Harness()
+    {
+        // Windows the delegate showed are its own and go with it.
+        delegate.reset();
+    }
+
+    QAction* statusMenuAction(const QString& text) const
+    {
+        for (QAction* action : delegate->statusMenu()->menu()->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+        return nullptr;
+    }
+
+    QWidget* panelRow(const QString& title) const
+    {
+        for (QWidget* child : delegate->menuPanel().panel()->findChildren<QWidget*>()) {
+            if (child->accessibleName() == title)
+                return child;
+        }
+        return nullptr;
+    }
+
+    void openPanel()
+    {
+        sim.clock.advance(1);
+        SimStatusItem* item = statusBar.items().first();
+        item->setButtonFrame(QRectF(700, 957, 22, 25));
+        item->click({});
     }
 
     bool pressShortcut(CGEventFlags extra = 0)
@@ -64,6 +128,9 @@ struct Harness {
     SimAlerts alerts;
     SimStatusBar statusBar;
     EventMonitorRegistry monitors;
+    QTemporaryDir logs;
+    QNetworkAccessManager network;
+    CrashReporter crashReporter;
     QStringList printed;
     int terminated = 0;
     std::unique_ptr<AppDelegate> delegate;
@@ -88,6 +155,9 @@ private slots:
         QTest::newRow("second rapid launch") << QVariant(1) << 2;
         QTest::newRow("third rapid launch") << QVariant(2) << 3;
         QTest::newRow("after five") << QVariant(5.0) << 6;
+        // Values no launch wrote: counted from nothing, without overflowing.
+        QTest::newRow("text") << QVariant(QStringLiteral("two")) << 1;
+        QTest::newRow("beyond any count") << QVariant(1e300) << 1;
     }
 
     void launchCounter()
@@ -118,13 +188,13 @@ private slots:
 
     void countResetsOnlyAfterTheProcessLived()
     {
-        Harness h(desktop(), AppTimings{40ms, 1h, 5s});
+        Harness h(desktop(), AppTimings{40ms, 1h, 5s, 20ms});
         h.sim.defaults.set(AppDelegate::launchAttemptsKey, 1);
         h.delegate->applicationDidFinishLaunching();
         QCOMPARE(h.sim.defaults.number(AppDelegate::launchAttemptsKey), 2.0);
         QTRY_COMPARE(h.sim.defaults.number(AppDelegate::launchAttemptsKey), 0.0);
         // A delegate gone before the time leaves the count as it is.
-        Harness gone(desktop(), AppTimings{40ms, 1h, 5s});
+        Harness gone(desktop(), AppTimings{40ms, 1h, 5s, 20ms});
         gone.delegate->applicationDidFinishLaunching();
         gone.delegate.reset();
         QTest::qWait(80);
@@ -307,32 +377,41 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         h.delegate->showSwitcher();
-        // Each hung app costs one messaging time-out of 0.3 s.
-        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        // Each hung app costs one messaging time-out of 0.3 s; the bound is
+        // what a hang would break, with room for a loaded machine. How long
+        // 500 windows take is the listing benchmark's business.
+        if (hungApps > 0)
+            QVERIFY2(timer.elapsed() < 2500, qPrintable(QString::number(timer.elapsed())));
         QVERIFY(h.delegate->overlayController().isVisible());
         QCOMPARE(h.delegate->overlayController().windows().size(),
                  hungApps == apps.size() ? 0 : qsizetype(apps.size() + windows));
         h.delegate->overlayController().hide();
     }
 
-    void showSwitcherWithoutAccessibility()
+    // Without Accessibility the setup window opens at launch and at the
+    // shortcut; Show Switcher asks the host and explains instead.
+    void withoutAccessibility()
     {
         Harness h(desktop(false));
         h.delegate->applicationDidFinishLaunching();
         QVERIFY(!h.delegate->hotkeyService().isTapActive());
-        // From the menu panel: the panel hides first, then prompt and alert.
-        auto* item = h.statusBar.items().first();
-        item->setButtonFrame(QRectF(700, 957, 22, 25));
-        h.delegate->statusItemClicked({});
-        QVERIFY(h.delegate->menuPanel().isShown());
-        h.delegate->hotkeyService().onActivate(false, std::nullopt);
-        QVERIFY(!h.delegate->hasOverlayController());
+        QWidget* setup = shownWindow(setupTitle);
+        QVERIFY(setup);
+        // It polls while it is on screen and stops when it closes.
+        h.sim.host.modify([](SimModel& model) { model.screenRecordingGranted = false; });
+        QTRY_VERIFY(!h.delegate->onboardingWindowController().model().screenRecording());
+        setup->close();
+        QVERIFY(!h.delegate->onboardingWindowController().model().isPolling());
 
-        QWidget* row = nullptr;
-        for (QWidget* child : h.delegate->menuPanel().panel()->findChildren<QWidget*>()) {
-            if (child->accessibleName() == QStringLiteral("Show Switcher"))
-                row = child;
-        }
+        h.delegate->hotkeyService().onActivate(false, std::nullopt);
+        QCOMPARE(shownWindow(setupTitle), setup);
+        QVERIFY(!h.delegate->hasOverlayController());
+        QCOMPARE(h.sim.control.trustPromptCount(), 0);
+
+        // From the menu panel: the panel hides first, then prompt and alert.
+        h.openPanel();
+        QVERIFY(h.delegate->menuPanel().isShown());
+        QWidget* row = h.panelRow(QStringLiteral("Show Switcher"));
         QVERIFY(row);
         QTest::mouseClick(row, Qt::LeftButton);
         QVERIFY(!h.delegate->menuPanel().isShown());
@@ -342,6 +421,65 @@ private slots:
         QCOMPARE(h.alerts.shown()[0].informativeText, StatusMenu::accessibilityNeededText());
         QVERIFY(h.alerts.shown()[0].activatesApplication);
         QVERIFY(!h.delegate->hasOverlayController());
+    }
+
+    // Settings and the setup window open from the status menu, the menu
+    // panel (which hides first) and the settings window's own button; each
+    // is one window, built once.
+    void windowsOpenFromTheMenus()
+    {
+        Harness h;
+        h.delegate->applicationDidFinishLaunching();
+        QVERIFY(!shownWindow(setupTitle));
+
+        h.statusMenuAction(QStringLiteral("Settings…"))->trigger();
+        QWidget* settings = shownWindow(settingsTitle);
+        QVERIFY(settings);
+        settings->close();
+        h.openPanel();
+        QTest::mouseClick(h.panelRow(QStringLiteral("Settings…")), Qt::LeftButton);
+        QVERIFY(!h.delegate->menuPanel().isShown());
+        QCOMPARE(shownWindow(settingsTitle), settings);
+
+        QPushButton* permissions = nullptr;
+        for (QPushButton* button : settings->findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("Open Permissions Setup…"))
+                permissions = button;
+        }
+        QVERIFY(permissions);
+        permissions->click();
+        QWidget* setup = shownWindow(setupTitle);
+        QVERIFY(setup);
+        setup->close();
+
+        h.statusMenuAction(QStringLiteral("Permissions Setup…"))->trigger();
+        QCOMPARE(shownWindow(setupTitle), setup);
+        setup->close();
+        h.openPanel();
+        QTest::mouseClick(h.panelRow(QStringLiteral("Permissions Setup…")), Qt::LeftButton);
+        QVERIFY(!h.delegate->menuPanel().isShown());
+        QCOMPARE(shownWindow(setupTitle), setup);
+    }
+
+    // A crash log newer than the last one handled is offered shortly after
+    // launch, and recorded first.
+    void crashPromptAtLaunch()
+    {
+        Harness h;
+        const QString log = h.logs.filePath(QStringLiteral("TesselNav-2026-01-05.ips"));
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Crashed Thread: 0\n");
+        file.close();
+        const double modified = QFileInfo(log).lastModified().toMSecsSinceEpoch() / 1000.0;
+        h.sim.defaults.set(CrashReporter::lastHandledKey, modified - 60);
+        h.alerts.answerNext({1, {}}); // "Don't Send"
+
+        h.delegate->applicationDidFinishLaunching();
+        QCOMPARE(h.sim.defaults.number(CrashReporter::lastHandledKey), modified);
+        QTRY_COMPARE(h.alerts.shown().size(), 1);
+        QCOMPARE(h.alerts.shown()[0].messageText, QStringLiteral("Tessel Nav quit unexpectedly"));
+        QVERIFY(!h.alerts.shown()[0].activatesApplication);
     }
 
     void showInfoShowsPlaceholderForEmptyText()

@@ -57,6 +57,47 @@ private slots:
             QTEST(request->path, "path");
         }
     }
+
+    void platformListEndsOffscreen_data()
+    {
+        QTest::addColumn<QString>("requested");
+        QTest::addColumn<bool>("x11");
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<QString>("platforms");
+        QTest::newRow("no display") << "" << false << false << "offscreen";
+        QTest::newRow("X11") << "" << true << false << "xcb;offscreen";
+        QTest::newRow("Wayland") << "" << true << true << "wayland;xcb;offscreen";
+        QTest::newRow("asked for, kept first") << "xcb" << false << false << "xcb;offscreen";
+        QTest::newRow("offscreen asked for") << "offscreen" << true << false << "offscreen";
+        QTest::newRow("a list with offscreen")
+            << "vnc;offscreen" << true << false << "vnc;offscreen";
+    }
+
+    void platformListEndsOffscreen()
+    {
+        QFETCH(QString, requested);
+        QFETCH(bool, x11);
+        QFETCH(bool, wayland);
+        QTEST(RenderArguments::platformList(requested, x11, wayland), "platforms");
+    }
+
+    void rectangleText_data()
+    {
+        QTest::addColumn<QRectF>("rect");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole points")
+            << QRectF(485, 131.5, 470, 637) << "{{485, 131.5}, {470, 637}}";
+        QTest::newRow("negative origin, no negative zero")
+            << QRectF(-1440, -0.0, 0.1, 2.0 / 3) << "{{-1440, 0}, {0.1, 0.6666666666666666}}";
+        QTest::newRow("large, never an exponent")
+            << QRectF(1e7, 0, 123456789.25, 1) << "{{10000000, 0}, {123456789.25, 1}}";
+    }
+
+    void rectangleText()
+    {
+        QFETCH(QRectF, rect);
+        QTEST(RenderArguments::rectangleText(rect), "text");
+    }
 };
 
 QTEST_APPLESS_MAIN(TestRenderArguments)

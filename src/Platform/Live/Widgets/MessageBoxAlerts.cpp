@@ -8,6 +8,9 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <variant>
@@ -79,6 +82,34 @@ QList<FieldEditor> addFields(QMessageBox& box, const QList<AlertTextField>& fiel
     return editors;
 }
 
+// A text taller than half the screen scrolls inside the alert, so that the
+// alert and its buttons stay on screen (the window report can list hundreds
+// of windows).
+void scrollLongText(QMessageBox& box)
+{
+    auto* text = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    const QScreen* screen = box.screen();
+    if (!text || !grid || !screen)
+        return;
+    const int room = screen->availableGeometry().height() / 2;
+    const int width = text->sizeHint().width();
+    if (text->heightForWidth(width) <= room)
+        return;
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(grid->indexOf(text), &row, &column, &rowSpan, &columnSpan);
+    grid->removeWidget(text);
+    auto* scroll = new QScrollArea(&box);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    text->setAutoFillBackground(false);
+    scroll->setWidget(text);
+    scroll->setFixedSize(width + scroll->verticalScrollBar()->sizeHint().width(), room);
+    grid->addWidget(scroll, row, column, rowSpan, columnSpan);
+}
+
 QString valueOf(const FieldEditor& editor)
 {
     if (const auto* line = std::get_if<QLineEdit*>(&editor))
@@ -115,6 +146,7 @@ AlertResponse MessageBoxAlerts::runModal(const Alert& alert)
     if (titles.size() > 1)
         box.setEscapeButton(buttons.last());
 
+    scrollLongText(box);
     const QList<FieldEditor> editors = addFields(box, alert.fields);
 
     if (alert.activatesApplication) {

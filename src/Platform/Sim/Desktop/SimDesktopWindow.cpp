@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -22,10 +23,16 @@ constexpr double statusItemSide = 22;
 constexpr double statusItemGap = 4;
 constexpr double titleBarHeight = 22;
 constexpr int typedTextLimit = 400;
+constexpr double promptWidth = 340;
+constexpr double promptPadding = 18;
+constexpr double promptMargin = 14;
+constexpr double promptButtonHeight = 26;
+constexpr double promptButtonGap = 8;
 
 const QColor menuBarFill(250, 250, 247, 235);
 const QColor menuBarText(36, 36, 36);
 const QColor focusRing(61, 139, 253);
+const QColor promptFill(246, 246, 246);
 
 QColor textOn(const QColor& fill)
 {
@@ -41,6 +48,15 @@ QFont uiFont(double pixels, QFont::Weight weight = QFont::Normal)
 }
 
 } // namespace
+
+struct SimDesktopWindow::PromptGeometry {
+    SimHostPrompt prompt;
+    QRectF panel;
+    QRectF title;
+    QRectF text;
+    QRectF deny;
+    QRectF grant;
+};
 
 struct SimDesktopWindow::Item {
     enum Kind { open, minimized };
@@ -65,22 +81,31 @@ SimDesktopWindow::SimDesktopWindow(SimHost& host, SimControl& control, SimStatus
         placeStatusItems();
         update();
     });
+    connect(&m_control.prompts(), &SimHostPrompts::promptsChanged, this,
+            qOverload<>(&QWidget::update));
     modelChanged();
 }
 
 SimDesktopWindow::~SimDesktopWindow() = default;
 
-QSize SimDesktopWindow::sizeHint() const
+void SimDesktopWindow::showCoveringScreen()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize available = screen ? screen->availableSize() : QSize(1280, 800);
-    // As wide as the room allows, as tall as the simulated screens need.
-    const QSizeF desktop = SimDesktopLayout::desktopBounds(m_host.snapshot()).size();
-    const double chrome = menuBarHeight + dockHeight + 24;
-    const double width = std::min(1440.0, available.width() * 0.9);
-    const double height = std::min(available.height() * 0.9,
-                                   (width - 24) * desktop.height() / desktop.width() + chrome);
-    return QSize(int(width), int(std::max(height, 400.0)));
+    winId();
+    connect(windowHandle(), &QWindow::screenChanged, this, &SimDesktopWindow::coverScreen);
+    coverScreen(windowHandle()->screen());
+    // Where a window manager frames the window, it fits the frame into the
+    // same area; on a bare X server the geometry set above stands.
+    showMaximized();
+}
+
+void SimDesktopWindow::coverScreen(QScreen* screen)
+{
+    disconnect(m_screenArea);
+    if (!screen)
+        return;
+    m_screenArea = connect(screen, &QScreen::availableGeometryChanged, this,
+                           [this](const QRect& area) { setGeometry(area); });
+    setGeometry(screen->availableGeometry());
 }
 
 void SimDesktopWindow::modelChanged()
@@ -252,6 +277,95 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
 
     // The strip of minimized windows.
     painter.fillRect(QRectF(0, height() - dockHeight, width(), dockHeight), QColor(0, 0, 0, 45));
+
+    paintPrompt(painter);
+}
+
+std::optional<SimHostPrompt> SimDesktopWindow::shownPrompt() const
+{
+    const QList<SimHostPrompt> pending = m_control.prompts().pending();
+    if (pending.isEmpty())
+        return std::nullopt;
+    return pending.first();
+}
+
+std::optional<QRectF> SimDesktopWindow::promptButton(bool grant) const
+{
+    const std::optional<PromptGeometry> geometry = promptGeometry();
+    if (!geometry)
+        return std::nullopt;
+    return grant ? geometry->grant : geometry->deny;
+}
+
+std::optional<SimDesktopWindow::PromptGeometry> SimDesktopWindow::promptGeometry() const
+{
+    const std::optional<SimHostPrompt> prompt = shownPrompt();
+    if (!prompt)
+        return std::nullopt;
+    const double inner = promptWidth - 2 * promptPadding;
+    const auto wrappedHeight = [inner](const QFont& font, const QString& text) {
+        return QFontMetricsF(font)
+            .boundingRect(QRectF(0, 0, inner, 10000), Qt::TextWordWrap, text)
+            .height();
+    };
+    PromptGeometry g;
+    g.prompt = *prompt;
+    // In the top right corner under the menu bar, like the host's own
+    // notices: the program's windows, centred on the screen, leave it in sight.
+    const double x = width() - promptWidth - promptMargin;
+    double y = menuBarHeight + promptMargin + promptPadding;
+    g.title = QRectF(x + promptPadding, y, inner,
+                     wrappedHeight(uiFont(13, QFont::Bold), prompt->title()));
+    y = g.title.bottom() + 6;
+    g.text = QRectF(x + promptPadding, y, inner, wrappedHeight(uiFont(12), prompt->text()));
+    y = g.text.bottom() + 16;
+    const QFontMetricsF buttonMetrics(uiFont(12, QFont::Medium));
+    const auto buttonWidth = [&](const QString& label) {
+        return std::max(72.0, buttonMetrics.horizontalAdvance(label) + 28);
+    };
+    const double right = x + promptWidth - promptPadding;
+    const double grantWidth = buttonWidth(prompt->grantButton());
+    g.grant = QRectF(right - grantWidth, y, grantWidth, promptButtonHeight);
+    const double denyWidth = buttonWidth(prompt->denyButton());
+    g.deny = QRectF(g.grant.left() - promptButtonGap - denyWidth, y, denyWidth, promptButtonHeight);
+    g.panel = QRectF(x, menuBarHeight + promptMargin, promptWidth,
+                     g.grant.bottom() + promptPadding - (menuBarHeight + promptMargin));
+    return g;
+}
+
+void SimDesktopWindow::paintPrompt(QPainter& painter) const
+{
+    const std::optional<PromptGeometry> g = promptGeometry();
+    if (!g)
+        return;
+    // The host holds the desktop until the question is answered.
+    painter.fillRect(QRectF(0, menuBarHeight, width(), height() - menuBarHeight),
+                     QColor(0, 0, 0, 70));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 60));
+    painter.drawRoundedRect(g->panel.translated(0, 4).adjusted(-2, -1, 2, 3), 13, 13);
+    painter.setBrush(promptFill);
+    painter.setPen(QPen(QColor(0, 0, 0, 50), 1));
+    painter.drawRoundedRect(g->panel.adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
+
+    painter.setPen(menuBarText);
+    painter.setFont(uiFont(13, QFont::Bold));
+    painter.drawText(g->title, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, g->prompt.title());
+    painter.setPen(QColor(70, 70, 70));
+    painter.setFont(uiFont(12));
+    painter.drawText(g->text, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, g->prompt.text());
+
+    painter.setFont(uiFont(12, QFont::Medium));
+    painter.setPen(QPen(QColor(0, 0, 0, 45), 1));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(g->deny.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    painter.setPen(menuBarText);
+    painter.drawText(g->deny, Qt::AlignCenter, g->prompt.denyButton());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(focusRing);
+    painter.drawRoundedRect(g->grant, 6, 6);
+    painter.setPen(Qt::white);
+    painter.drawText(g->grant, Qt::AlignCenter, g->prompt.grantButton());
 }
 
 QRectF SimDesktopWindow::statusItemRect(int index) const
@@ -318,7 +432,15 @@ void SimDesktopWindow::mousePressEvent(QMouseEvent* event)
             return;
         }
     }
-    if (right || at.y() < menuBarHeight)
+    if (at.y() < menuBarHeight)
+        return;
+    // While the host asks something, the desktop below waits for the answer.
+    if (const std::optional<PromptGeometry> prompt = promptGeometry()) {
+        if (!right && (prompt->grant.contains(at) || prompt->deny.contains(at)))
+            m_control.prompts().answer(prompt->prompt.id, prompt->grant.contains(at));
+        return;
+    }
+    if (right)
         return;
     const SimModel model = m_host.snapshot();
     const QList<Item> items = layoutItems(model);

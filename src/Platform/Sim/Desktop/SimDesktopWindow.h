@@ -3,6 +3,7 @@
 #include "Platform/EventMonitors.h"
 #include "Platform/EventTap.h"
 #include "Platform/Sim/Desktop/SimDesktopLayout.h"
+#include "Platform/Sim/SimHostPrompts.h"
 
 #include <QHash>
 #include <QWidget>
@@ -11,6 +12,8 @@
 #include <optional>
 
 class QKeyEvent;
+class QPainter;
+class QScreen;
 class SimControl;
 class SimHost;
 class SimStatusBar;
@@ -27,6 +30,10 @@ class SimStatusItem;
 // app, whose window shows what was typed. A click on a window brings it to
 // the front; every click counts as a mouse-down in another application. Each
 // time the frontmost window changes, one line says which it is now.
+//
+// The host's own dialogs (its permission prompts and privacy panes) appear in
+// it too, one at a time, over a dimmed desktop: answering one there changes
+// the permission in the model, as a person answering the host would.
 class SimDesktopWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -36,7 +43,18 @@ public:
                      PrintLine printLine, QWidget* parent = nullptr);
     ~SimDesktopWindow() override;
 
-    QSize sizeHint() const override;
+    // Shows the window over the whole available area of the screen it is on,
+    // and keeps it there when that area or the screen changes: the window's
+    // coordinates are then the screen's, so whatever the program places on
+    // the real screen lands over the simulated desktop where it would on a
+    // real one.
+    void showCoveringScreen();
+
+    // The host's dialog on show, the oldest pending one; none while nothing
+    // is asked.
+    std::optional<SimHostPrompt> shownPrompt() const;
+    // Its buttons in the window's coordinates, for a click.
+    std::optional<QRectF> promptButton(bool grant) const;
 
     // What the frontmost app was sent, per window, as the window shows it.
     QString typedText(quint64 windowToken) const { return m_typed.value(windowToken); }
@@ -58,7 +76,11 @@ protected:
 
 private:
     struct Item;
+    struct PromptGeometry;
     SimDesktopLayout::Mapping desktopMapping(const SimModel& model) const;
+    std::optional<PromptGeometry> promptGeometry() const;
+    void paintPrompt(QPainter& painter) const;
+    void coverScreen(QScreen* screen);
     QList<Item> layoutItems(const SimModel& model) const;
     QRectF statusItemRect(int index) const;
     void placeStatusItems();
@@ -75,4 +97,5 @@ private:
     std::optional<std::optional<SimDesktopLayout::WindowRef>> m_printedFrontmost;
     QHash<quint64, QString> m_typed;
     SimStatusItem* m_pressedItem = nullptr;
+    QMetaObject::Connection m_screenArea;
 };

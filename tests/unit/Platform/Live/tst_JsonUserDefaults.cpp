@@ -51,6 +51,7 @@ private slots:
             for (auto it = everyKind.cbegin(); it != everyKind.cend(); ++it)
                 defaults.set(it.key(), it.value());
             defaults.set("integer", 42); // numbers come back as numbers, whatever their C++ type
+            defaults.set("mark", QString(QChar(0xFEFF)) + "Work"); // a byte-order mark stays
             defaults.set("gone", true);
             defaults.remove("gone");
         }
@@ -61,6 +62,7 @@ private slots:
             QCOMPARE(value, it.value());
         }
         QCOMPARE(reloaded.object("integer"), QVariant(42.0));
+        QCOMPARE(reloaded.string("mark"), std::optional<QString>(QString(QChar(0xFEFF)) + "Work"));
         QVERIFY(!reloaded.object("gone").isValid());
         QCOMPARE(reloaded.stringList("list"), QStringList({"arc", "chrome"}));
         QVERIFY(reloaded.stringMap("dictionary"));

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 
@@ -60,6 +62,49 @@ private slots:
         QCOMPARE(response.button, 0);
         QCOMPARE(response.fieldValues,
                  QStringList({QStringLiteral("ana@example.org"), QStringLiteral("two\nlines")}));
+    }
+
+    // A report of hundreds of windows scrolls inside the alert, whose
+    // buttons stay on screen; a short text does not scroll.
+    void longTextScrollsAndTheButtonsStayOnScreen_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("three lines") << 3 << false;
+        QTest::newRow("a report of 500 windows") << 1500 << true;
+    }
+
+    void longTextScrollsAndTheButtonsStayOnScreen()
+    {
+        QFETCH(int, lines);
+        QFETCH(bool, scrolls);
+        QStringList text;
+        for (int i = 0; i < lines; ++i)
+            text << QStringLiteral("[%1] [Safari] Window %1").arg(i + 1);
+        Alert alert;
+        alert.messageText = QStringLiteral("Browser Windows (%1)").arg(lines);
+        alert.informativeText = text.join(QLatin1Char('\n'));
+
+        bool scrolled = false;
+        QRect box;
+        QRect room;
+        bool found = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            found = shown->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))
+                        ->text()
+                        .endsWith(QStringLiteral("Window %1").arg(lines));
+            scrolled = shown->findChild<QScrollArea*>() != nullptr;
+            box = shown->frameGeometry();
+            room = shown->screen()->availableGeometry();
+            shown->defaultButton()->click();
+        });
+        MessageBoxAlerts().runModal(alert);
+        QVERIFY(found);
+        QCOMPARE(scrolled, scrolls);
+        QVERIFY2(box.height() <= room.height(), qPrintable(QString::number(box.height())));
     }
 };
 

@@ -260,6 +260,15 @@ private slots:
             QVERIFY2(error->message.contains(part), qPrintable(error->message));
     }
 
+    void aFileNameHoldingPlaceholdersStaysAsWritten()
+    {
+        const SimScenario::Result result = SimScenario::parse("{", "odd %2 %4.json");
+        const auto* error = std::get_if<SimScenarioError>(&result);
+        QVERIFY(error);
+        QVERIFY2(error->message.startsWith("odd %2 %4.json: line 1, column "),
+                 qPrintable(error->message));
+    }
+
     void recordNumbersKeepTheirWidth()
     {
         const SimScenario::Result result = SimScenario::parse(
