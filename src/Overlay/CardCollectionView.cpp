@@ -194,29 +194,32 @@ void CardCollectionView::updateCard(int index)
     update(cardRect(index));
 }
 
-std::optional<QPainterPath> CardCollectionView::clipOutline(const QList<QRect>& cards) const
+void CardCollectionView::clipToOutline(QPainter& painter, const QList<QRect>& cards) const
 {
     if (!m_clipOwner)
-        return std::nullopt;
-    const QRectF inside = QRectF(m_clipOwner->rect()).adjusted(1, 1, -1, -1);
-    const double radius = std::max(m_clipRadius - 1, 0.0);
+        return;
     const QPointF offset(mapFrom(m_clipOwner, QPoint(0, 0)));
-    // Clipping to a curve costs every fill it touches; a card clear of the
-    // corners needs only the straight edges, which the widget's own clip
-    // (the scroll area's viewport) already holds.
-    const QRectF straight = inside.adjusted(radius, radius, -radius, -radius).translated(offset);
-    const QRectF within = inside.translated(offset);
-    const bool reachesCorner = std::any_of(cards.cbegin(), cards.cend(), [&](const QRect& card) {
+    const QRectF within = QRectF(m_clipOwner->rect()).adjusted(1, 1, -1, -1).translated(offset);
+    const double radius = std::max(m_clipRadius - 1, 0.0);
+    const QRectF straight = within.adjusted(radius, radius, -radius, -radius);
+    bool acrossEdge = false;
+    bool intoCorner = false;
+    for (const QRect& card : cards) {
         const QRectF r(card);
-        const bool acrossX = r.left() < straight.left() || r.right() > straight.right();
-        const bool acrossY = r.top() < straight.top() || r.bottom() > straight.bottom();
-        return (acrossX && acrossY) || !within.contains(r);
-    });
-    if (!reachesCorner)
-        return std::nullopt;
-    QPainterPath outline;
-    outline.addRoundedRect(within, radius, radius);
-    return outline;
+        acrossEdge = acrossEdge || !within.contains(r);
+        intoCorner = intoCorner || ((r.left() < straight.left() || r.right() > straight.right()) &&
+                                    (r.top() < straight.top() || r.bottom() > straight.bottom()));
+    }
+    // Clipping to a curve costs every fill it touches: the rounded outline
+    // only where a card reaches into a corner, the straight edges where one
+    // runs over the border, nothing otherwise.
+    if (intoCorner) {
+        QPainterPath outline;
+        outline.addRoundedRect(within, radius, radius);
+        painter.setClipPath(outline);
+    } else if (acrossEdge) {
+        painter.setClipRect(within);
+    }
 }
 
 void CardCollectionView::paintEvent(QPaintEvent* event)
@@ -226,8 +229,7 @@ void CardCollectionView::paintEvent(QPaintEvent* event)
 
     m_paintedCards = 0;
     if (m_windows.isEmpty()) {
-        if (const std::optional<QPainterPath> outline = clipOutline({rect()}))
-            painter.setClipPath(*outline);
+        clipToOutline(painter, {rect()});
         const QFont font = Typography::font(TextStyle::title3);
         const double margin = std::max(m_arrangement.padding, 8.0);
         const QRectF box = QRectF(rect()).adjusted(margin, 0, -margin, 0);
@@ -265,8 +267,7 @@ void CardCollectionView::paintEvent(QPaintEvent* event)
     rects.reserve(qsizetype(indices.size()));
     for (const int index : indices)
         rects << cardRect(index);
-    if (const std::optional<QPainterPath> outline = clipOutline(rects))
-        painter.setClipPath(*outline);
+    clipToOutline(painter, rects);
     for (std::size_t i = 0; i < indices.size(); ++i) {
         painter.save();
         painter.translate(rects[qsizetype(i)].topLeft());

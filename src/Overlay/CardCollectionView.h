@@ -9,13 +9,12 @@
 #include <QImage>
 #include <QList>
 #include <QMap>
-#include <QPainterPath>
 #include <QPointer>
 #include <QWidget>
 
-#include <optional>
 
 class CardDrawingCache;
+class QPainter;
 
 // The cards of a showing laid out as a strip, a column or a grid, inside a
 // scroll area. Cards are painted straight from the window records, and only
@@ -93,9 +92,8 @@ private:
     QSizeF naturalSize() const;
     void relayout();
     void updateCard(int index);
-    // The owner's outline in this widget's coordinates, when a card drawn in
-    // one of the rectangles could reach into its rounded corners.
-    std::optional<QPainterPath> clipOutline(const QList<QRect>& cards) const;
+    // Keeps what is drawn in these rectangles inside the owner's outline.
+    void clipToOutline(QPainter& painter, const QList<QRect>& cards) const;
 
     Arrangement m_arrangement;
     CardStyle m_style;

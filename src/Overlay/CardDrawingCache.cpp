@@ -45,8 +45,7 @@ QImage CardDrawingCache::renderThumbnail(const QImage& snapshot, const Thumbnail
 
 TextLine CardDrawingCache::line(const QString& text, const QFont& font, double width)
 {
-    const QString key =
-        font.key() + QLatin1Char('\x1f') + QString::number(width) + QLatin1Char('\x1f') + text;
+    const LineKey key{text, font, width};
     if (const TextLine* found = m_lines.object(key))
         return *found;
     const TextLine laidOut(text, font, width);

@@ -58,6 +58,16 @@ private:
         QImage image;
     };
     QHash<QString, Thumbnail> m_thumbnails;
+    struct LineKey {
+        QString text;
+        QFont font;
+        double width;
+        bool operator==(const LineKey&) const = default;
+        friend size_t qHash(const LineKey& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.text, key.font, key.width);
+        }
+    };
     // Titles change as windows go from page to page: the lines are bounded.
-    QCache<QString, TextLine> m_lines{4096};
+    QCache<LineKey, TextLine> m_lines{4096};
 };
