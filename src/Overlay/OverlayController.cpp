@@ -1,5 +1,6 @@
 #include "Overlay/OverlayController.h"
 
+#include "Platform/Live/Widgets/RoundedWindowMask.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
@@ -517,30 +518,34 @@ void OverlayController::orderOut()
 {
     m_panel->hide();
     // Out of sight the view has nothing more to show. It goes now, and the
-    // next showing's view is built once control returns to the event loop,
-    // so that neither costs the next showing anything.
+    // next showing's view is built and installed, unseen, once control
+    // returns to the event loop, so that neither costs the next showing.
     retireHostingView();
-    QTimer::singleShot(0, this, [this] {
-        if (!m_isVisible && m_panel && !m_nextView)
-            m_nextView = makeView();
-    });
+    QTimer::singleShot(0, this, &OverlayController::prepareNextView);
+}
+
+void OverlayController::prepareNextView()
+{
+    if (m_isVisible || !m_panel || m_nextView)
+        return;
+    m_nextView = makeView();
+    m_panel->setContentView(m_nextView);
+    m_nextView->ensurePolished();
 }
 
 OverlayView* OverlayController::makeView()
 {
-    auto* view = new OverlayView(*this, m_preferences, m_panel);
-    view->hide();
-    return view;
+    return new OverlayView(*this, m_preferences, m_panel);
 }
 
 void OverlayController::presentPanel()
 {
     if (!m_panel) {
         m_panel = new OverlayPanel;
-        m_panel->setCornerRadius(m_preferences.cornerRadius());
-        m_panel->setRoundedMask(m_environment.roundedWindowMask);
-        connect(&m_preferences, &PreferencesService::cornerRadiusChanged, m_panel,
-                &OverlayPanel::setCornerRadius);
+        // The preferences outlive the controller, which deletes the panel.
+        RoundedWindowMask::keep(*m_panel, [&preferences = m_preferences] {
+            return preferences.cornerRadius();
+        });
         connect(m_panel, &OverlayPanel::moved, this, &OverlayController::panelMoved);
         m_fade = new QPropertyAnimation(m_panel, "windowOpacity", m_panel);
         // Only a fade-out ends with the panel hidden: a showing that began
@@ -550,9 +555,13 @@ void OverlayController::presentPanel()
                 orderOut();
         });
     }
-    m_hostingView = m_nextView ? m_nextView.data() : makeView();
-    m_nextView = nullptr;
-    m_panel->setContentView(m_hostingView);
+    if (m_nextView) {
+        m_hostingView = m_nextView; // installed while the panel was out of sight
+        m_nextView = nullptr;
+    } else {
+        m_hostingView = makeView();
+        m_panel->setContentView(m_hostingView);
+    }
     layoutPanel(/*anchorTopLeft=*/false);
     m_panel->setAppearance(panelAppearance(m_preferences.appearanceMode()));
 

@@ -165,7 +165,7 @@ private:
 
     void retireHostingView();
     void orderOut();
-    // A view of this controller, built hidden inside the panel.
+    void prepareNextView();
     OverlayView* makeView();
     void presentPanel();
     void layoutPanel(bool anchorTopLeft);
@@ -208,7 +208,7 @@ private:
     bool m_activatedViaHotkey = false;
     QPointer<OverlayPanel> m_panel;
     QPointer<OverlayView> m_hostingView;
-    QPointer<OverlayView> m_nextView; // built, never shown: the next showing's
+    QPointer<OverlayView> m_nextView; // the next showing's, installed but never shown yet
     bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
     QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <functional>
-
 class BrowserIconCache;
-class QWidget;
 class Screens;
 class Workspace;
 
@@ -12,13 +9,7 @@ class Workspace;
 // release), the workspace (running apps, the reduce-motion setting) and the
 // app icons of the chips.
 struct OverlayEnvironment {
-    // Cuts a window to a rounded outline of the given corner radius where no
-    // compositor blends its translucent corners away; none leaves the window
-    // rectangular, as it must be where a compositor runs.
-    using RoundedWindowMask = std::function<void(QWidget& window, double cornerRadius)>;
-
     Screens& screens;
     Workspace& workspace;
     BrowserIconCache& icons;
-    RoundedWindowMask roundedWindowMask = {};
 };

@@ -30,7 +30,7 @@ void OverlayPanel::setContentView(QWidget* view)
     m_contentView = view;
     if (view) {
         layout()->addWidget(view);
-        view->show(); // a view built ahead of its showing waits hidden
+        view->show();
     }
 }
 
@@ -45,29 +45,6 @@ void OverlayPanel::setAppearance(std::optional<Appearance> appearance)
         setPalette(QPalette(QColor(0xEC, 0xEC, 0xEC)));
     else
         setPalette(QPalette(QColor(0x32, 0x32, 0x32)));
-}
-
-void OverlayPanel::setRoundedMask(OverlayEnvironment::RoundedWindowMask mask)
-{
-    m_roundedMask = std::move(mask);
-    if (m_roundedMask)
-        m_roundedMask(*this, m_cornerRadius);
-}
-
-void OverlayPanel::setCornerRadius(double radius)
-{
-    if (radius == m_cornerRadius)
-        return;
-    m_cornerRadius = radius;
-    if (m_roundedMask)
-        m_roundedMask(*this, m_cornerRadius);
-}
-
-void OverlayPanel::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (m_roundedMask)
-        m_roundedMask(*this, m_cornerRadius);
 }
 
 void OverlayPanel::moveEvent(QMoveEvent* event)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Overlay/OverlayEnvironment.h"
-
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
@@ -30,19 +28,12 @@ public:
 
     void setAppearance(std::optional<Appearance> appearance);
 
-    // The content's rounded outline. Without a compositor the corners of a
-    // translucent window would show what the window system puts there, so
-    // the window itself is cut to the outline by the mask, at every size.
-    void setRoundedMask(OverlayEnvironment::RoundedWindowMask mask);
-    void setCornerRadius(double radius);
-
 signals:
     // Every change of the panel's position, by the program or by a drag.
     void moved();
 
 protected:
     void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -50,6 +41,4 @@ protected:
 private:
     std::optional<QPoint> m_dragOffset; // pointer minus top-left while dragging
     QPointer<QWidget> m_contentView;
-    OverlayEnvironment::RoundedWindowMask m_roundedMask;
-    double m_cornerRadius = 0;
 };

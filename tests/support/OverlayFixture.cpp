@@ -42,10 +42,7 @@ OverlayFixture::OverlayFixture(const SimModel& model, const QList<Browser>& enab
       preferences(sim.defaults, sim.workspace, sim.loginItems, sim.systemLog), tracker(platform),
       icons(sim.workspace),
       controller(windowService, metadata, snapshots, focus, preferences, tracker,
-                 OverlayEnvironment{sim.screens, sim.workspace, icons,
-                                    [this](QWidget& window, double radius) {
-                                        roundedMaskRequests.append({&window, radius});
-                                    }})
+                 OverlayEnvironment{sim.screens, sim.workspace, icons})
 {
     preferences.setEnabledBrowsers({enabled.cbegin(), enabled.cend()});
 }

@@ -65,7 +65,5 @@ struct OverlayFixture {
     PreferencesService preferences;
     RecentWindowTracker tracker;
     BrowserIconCache icons;
-    // What the panel asked of the rounded-mask facility: the window and the radius.
-    QList<std::pair<QWidget*, double>> roundedMaskRequests;
     OverlayController controller;
 };

@@ -244,27 +244,6 @@ private slots:
         QVERIFY(!o.controller.panel()->isVisible());
     }
 
-    // The panel asks for its rounded outline when it first takes a size, at
-    // every new size and at every new corner radius.
-    void roundedMaskFollowsSizeAndRadius()
-    {
-        Overlay o(textEdit({"w1", "w2", "w3", "other"}), {Browser::textedit});
-        o.preferences.setCornerRadius(20);
-        o.controller.show(1, std::nullopt);
-        OverlayPanel* panel = o.controller.panel();
-        QVERIFY(!o.roundedMaskRequests.isEmpty());
-        QCOMPARE(o.roundedMaskRequests.last().first, panel);
-        QCOMPARE(o.roundedMaskRequests.last().second, 20.0);
-
-        const auto before = o.roundedMaskRequests.size();
-        o.type("other"); // a narrower panel
-        QVERIFY(o.roundedMaskRequests.size() > before);
-        QCOMPARE(o.roundedMaskRequests.last().second, 20.0);
-
-        o.preferences.setCornerRadius(12);
-        QCOMPARE(o.roundedMaskRequests.last(), std::make_pair(static_cast<QWidget*>(panel), 12.0));
-    }
-
     void hostileInput()
     {
         const double nan = std::numeric_limits<double>::quiet_NaN();
