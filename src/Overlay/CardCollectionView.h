@@ -12,7 +12,6 @@
 #include <QPointer>
 #include <QWidget>
 
-
 class CardDrawingCache;
 class QPainter;
 

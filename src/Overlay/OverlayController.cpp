@@ -543,9 +543,8 @@ void OverlayController::presentPanel()
     if (!m_panel) {
         m_panel = new OverlayPanel;
         // The preferences outlive the controller, which deletes the panel.
-        RoundedWindowMask::keep(*m_panel, [&preferences = m_preferences] {
-            return preferences.cornerRadius();
-        });
+        RoundedWindowMask::keep(
+            *m_panel, [&preferences = m_preferences] { return preferences.cornerRadius(); });
         connect(m_panel, &OverlayPanel::moved, this, &OverlayController::panelMoved);
         m_fade = new QPropertyAnimation(m_panel, "windowOpacity", m_panel);
         // Only a fade-out ends with the panel hidden: a showing that began
