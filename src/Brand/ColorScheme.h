@@ -28,4 +28,6 @@ struct ColorScheme {
 
     // The primary colour at an opacity (0 to 1), as the translucent fills use it.
     QColor primaryAt(double opacity) const;
+
+    bool operator==(const ColorScheme&) const = default;
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 #include <algorithm>
@@ -52,18 +53,32 @@ bool paint(QPainter& painter, const QRectF& rect, const QString& name, const QCo
 {
     if (!exists(name) || rect.isEmpty())
         return false;
-    QSvgRenderer renderer(resourcePath(name));
-    if (!renderer.isValid())
-        return false;
-    const QRectF target = fitted(renderer.viewBoxF().size(), rect);
-    // The device pixels the target covers: the painter's transform carries
+    // The device pixels the rectangle covers: the painter's transform carries
     // the device's pixel ratio and any scaling of its own (a scaled preview,
     // a widget rendered into a denser image).
     const QTransform transform = painter.deviceTransform();
     const double ratio = std::max(std::hypot(transform.m11(), transform.m12()),
                                   std::hypot(transform.m21(), transform.m22()));
-    const QSize pixels = (target.size() * ratio).toSize().expandedTo(QSize(1, 1));
-    painter.drawImage(target, tinted(renderer, pixels, color));
+    // Parsing and drawing a symbol costs more than the rest of a small view's
+    // paint, and the same few symbols come back at every repaint.
+    const QString key = QStringLiteral("tessel-symbol:%1:%2x%3:%4")
+                            .arg(name)
+                            .arg(rect.width() * ratio)
+                            .arg(rect.height() * ratio)
+                            .arg(color.rgba(), 8, 16, QLatin1Char('0'));
+    QPixmap drawn;
+    if (!QPixmapCache::find(key, &drawn)) {
+        QSvgRenderer renderer(resourcePath(name));
+        if (!renderer.isValid())
+            return false;
+        const QSizeF fittedSize = fitted(renderer.viewBoxF().size(), rect).size();
+        const QSize pixels = (fittedSize * ratio).toSize().expandedTo(QSize(1, 1));
+        drawn = QPixmap::fromImage(tinted(renderer, pixels, color));
+        QPixmapCache::insert(key, drawn);
+    }
+    const QSizeF size = QSizeF(drawn.size()) / ratio;
+    const QRectF target(rect.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    painter.drawPixmap(target, drawn, QRectF(drawn.rect()));
     return true;
 }
 

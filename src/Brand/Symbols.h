@@ -16,7 +16,8 @@ QString resourcePath(const QString& name);
 bool exists(const QString& name);
 
 // Draws the symbol fitted into the rectangle, keeping its aspect ratio.
-// False, drawing nothing, for an unknown name.
+// False, drawing nothing, for an unknown name. What it drew is kept in Qt's
+// pixmap cache, so it is for the GUI thread only.
 bool paint(QPainter& painter, const QRectF& rect, const QString& name, const QColor& color);
 
 // The symbol as a pixmap of side × side points at the given device pixel

@@ -18,6 +18,8 @@ QFont chipFont()
 }
 
 const QString chipText = QStringLiteral("All");
+constexpr double paddingX = 13;
+constexpr double paddingY = 7;
 
 QPainterPath capsuleShape(const QRectF& rect)
 {
@@ -30,7 +32,7 @@ QPainterPath capsuleShape(const QRectF& rect)
 
 AllChip::AllChip(bool isActive, bool isTesselTheme, const ColorScheme& scheme, QWidget* parent)
     : QAbstractButton(parent), m_isActive(isActive), m_isTesselTheme(isTesselTheme),
-      m_scheme(scheme)
+      m_scheme(scheme), m_label(chipText, chipFont(), QWIDGETSIZE_MAX)
 {
     setText(chipText);
     setToolTip(OverlayRules::allChipToolTip());
@@ -58,9 +60,8 @@ AllChip::Style AllChip::style(bool isActive, bool isTesselTheme, const ColorSche
 
 QSize AllChip::sizeHint() const
 {
-    const QFontMetricsF metrics(chipFont());
-    return {int(std::ceil(metrics.horizontalAdvance(chipText) + 26)),
-            int(std::ceil(metrics.height() + 14))};
+    return {int(std::ceil(m_label.size().width() + 2 * paddingX)),
+            int(std::ceil(QFontMetricsF(chipFont()).height() + 2 * paddingY))};
 }
 
 void AllChip::paintEvent(QPaintEvent*)
@@ -70,9 +71,8 @@ void AllChip::paintEvent(QPaintEvent*)
     const Style colors = style(m_isActive, m_isTesselTheme, m_scheme);
     const QRectF capsule(rect());
     painter.fillPath(capsuleShape(capsule), colors.fill);
-    painter.setFont(chipFont());
     painter.setPen(colors.text);
-    painter.drawText(capsule, Qt::AlignCenter, chipText);
+    m_label.drawCentred(painter, capsule.center());
 }
 
 bool AllChip::hitButton(const QPoint& position) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Brand/ColorScheme.h"
+#include "Overlay/TextLine.h"
 
 #include <QAbstractButton>
 
@@ -28,4 +29,5 @@ private:
     bool m_isActive;
     bool m_isTesselTheme;
     ColorScheme m_scheme;
+    TextLine m_label;
 };

@@ -4,17 +4,23 @@
 #include "Overlay/BrowserIconChip.h"
 #include "Overlay/OverlayRules.h"
 
-#include <QBoxLayout>
+#include <cmath>
+
+namespace {
+
+constexpr int rowSpacing = 10;
+constexpr int railSpacing = 12;
+
+} // namespace
 
 AppChipBar::AppChipBar(Qt::Orientation orientation, QWidget* parent)
-    : QWidget(parent), m_orientation(orientation),
-      m_layout(new QBoxLayout(
-          orientation == Qt::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this))
+    : QWidget(parent), m_orientation(orientation)
 {
     setAttribute(Qt::WA_TranslucentBackground);
-    m_layout->setSpacing(orientation == Qt::Horizontal ? 10 : 12);
-    if (orientation == Qt::Horizontal)
+    if (orientation == Qt::Horizontal) {
         setFixedHeight(int(OverlayRules::chipRowHeight));
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
 }
 
 void AppChipBar::setChips(const QList<Browser>& browsers, std::optional<Browser> activeFilter,
@@ -27,26 +33,18 @@ void AppChipBar::setChips(const QList<Browser>& browsers, std::optional<Browser>
     if (m_shown == shown)
         return;
     m_shown = shown;
+    m_padding = padding;
     // The chip being clicked may be the one that asked for this rebuild: the
     // old chips go once their events are done.
-    while (QLayoutItem* item = m_layout->takeAt(0)) {
-        if (QWidget* widget = item->widget()) {
-            widget->hide();
-            widget->deleteLater();
-        }
-        delete item;
+    for (QWidget* chip : std::as_const(m_chips)) {
+        chip->hide();
+        chip->deleteLater();
     }
-    const int margin = int(padding);
-    const bool row = m_orientation == Qt::Horizontal;
-    const Qt::Alignment alignment = row ? Qt::AlignVCenter : Qt::AlignHCenter;
-    m_layout->setContentsMargins(row ? margin : 0, row ? 0 : margin, row ? margin : 0,
-                                 row ? 0 : margin);
-    if (row)
-        m_layout->addStretch(1);
+    m_chips.clear();
 
     auto* all = new AllChip(!activeFilter, isTesselTheme, scheme, this);
     connect(all, &QAbstractButton::clicked, this, [this] { emit filterChosen(std::nullopt); });
-    m_layout->addWidget(all, 0, alignment);
+    m_chips << all;
     for (int i = 0; i < browsers.size(); ++i) {
         const Browser browser = browsers[i];
         auto* chip = new BrowserIconChip(browser, icons.icon(browser), activeFilter == browser,
@@ -54,7 +52,65 @@ void AppChipBar::setChips(const QList<Browser>& browsers, std::optional<Browser>
         chip->setToolTip(OverlayRules::appChipToolTip(browser, i));
         connect(chip, &QAbstractButton::clicked, this,
                 [this, browser] { emit filterChosen(browser); });
-        m_layout->addWidget(chip, 0, alignment);
+        m_chips << chip;
     }
-    m_layout->addStretch(1);
+    for (QWidget* chip : std::as_const(m_chips))
+        chip->show();
+    placeChips();
+    updateGeometry();
+}
+
+int AppChipBar::chipsLength() const
+{
+    const bool row = m_orientation == Qt::Horizontal;
+    int length = 0;
+    for (const QWidget* chip : m_chips)
+        length += row ? chip->width() : chip->height();
+    if (!m_chips.isEmpty())
+        length += int(m_chips.size() - 1) * (row ? rowSpacing : railSpacing);
+    return length;
+}
+
+QSize AppChipBar::sizeHint() const
+{
+    const int padding = int(std::ceil(m_padding));
+    if (m_orientation == Qt::Horizontal)
+        return {chipsLength() + 2 * padding, int(OverlayRules::chipRowHeight)};
+    int width = 0;
+    for (const QWidget* chip : m_chips)
+        width = std::max(width, chip->width());
+    return {width, chipsLength() + 2 * padding};
+}
+
+QSize AppChipBar::minimumSizeHint() const
+{
+    return m_orientation == Qt::Horizontal ? QSize(0, int(OverlayRules::chipRowHeight))
+                                           : sizeHint();
+}
+
+void AppChipBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeChips();
+}
+
+void AppChipBar::placeChips()
+{
+    if (m_orientation == Qt::Horizontal) {
+        // Centred between the paddings, or on the whole row when it is wider.
+        const int length = chipsLength();
+        const int inner = width() - 2 * int(std::ceil(m_padding));
+        int x = length <= inner ? int(std::ceil(m_padding)) + (inner - length) / 2
+                                : (width() - length) / 2;
+        for (QWidget* chip : std::as_const(m_chips)) {
+            chip->move(x, (height() - chip->height()) / 2);
+            x += chip->width() + rowSpacing;
+        }
+        return;
+    }
+    int y = int(std::ceil(m_padding));
+    for (QWidget* chip : std::as_const(m_chips)) {
+        chip->move((width() - chip->width()) / 2, y);
+        y += chip->height() + railSpacing;
+    }
 }

@@ -8,11 +8,13 @@
 
 #include <optional>
 
-class QBoxLayout;
+class BrowserIconCache;
 
 // The app chips: "All" and one chip per app with windows, in roster order,
-// as a centred row 46 points high above the cards or as a column (the rail)
-// beside them. A click asks for that filter; none stands for "All".
+// as a row 46 points high above the cards, centred across it, or as a column
+// (the rail) beside them, from the top. A click asks for that filter; none
+// stands for "All". A row wider than the panel stays centred and runs over
+// both edges rather than widening the panel.
 class AppChipBar : public QWidget {
     Q_OBJECT
 public:
@@ -21,10 +23,15 @@ public:
     void setChips(const QList<Browser>& browsers, std::optional<Browser> activeFilter,
                   bool isTesselTheme, const ColorScheme& scheme, BrowserIconCache& icons,
                   double padding);
-    Qt::Orientation orientation() const { return m_orientation; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void filterChosen(std::optional<Browser> filter);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Shown {
@@ -37,7 +44,12 @@ private:
         bool operator==(const Shown&) const = default;
     };
 
+    // The chips' length along the bar, spacing included, without padding.
+    int chipsLength() const;
+    void placeChips();
+
     Qt::Orientation m_orientation;
     std::optional<Shown> m_shown; // what the current chips were built for
-    QBoxLayout* m_layout;
+    QList<QWidget*> m_chips;
+    double m_padding = 0;
 };

@@ -9,10 +9,10 @@ namespace {
 
 constexpr double chipRadius = 9;
 
-QPainterPath chipShape(const QRectF& rect)
+QPainterPath chipShape(const QRectF& rect, double radius = chipRadius)
 {
     QPainterPath shape;
-    shape.addRoundedRect(rect, chipRadius, chipRadius);
+    shape.addRoundedRect(rect, radius, radius);
     return shape;
 }
 
@@ -62,7 +62,9 @@ void BrowserIconChip::paintEvent(QPaintEvent*)
     if (colors.border.alpha() > 0) {
         painter.setPen(QPen(colors.border, 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawPath(chipShape(square.adjusted(1, 1, -1, -1)));
+        // Stroked inside the chip: the pen's centre runs one point in, on a
+        // curve one point tighter, so that it hugs the fill's corners.
+        painter.drawPath(chipShape(square.adjusted(1, 1, -1, -1), chipRadius - 1));
     }
 }
 

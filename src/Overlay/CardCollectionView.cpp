@@ -1,6 +1,7 @@
 #include "Overlay/CardCollectionView.h"
 
 #include "Brand/Typography.h"
+#include "Overlay/CardDrawingCache.h"
 #include "Overlay/WindowCardRules.h"
 
 #include <QFontMetricsF>
@@ -23,16 +24,14 @@ void CardCollectionView::setArrangement(const Arrangement& arrangement)
 {
     if (arrangement == m_arrangement)
         return;
-    if (arrangement.thumbWidth != m_arrangement.thumbWidth) {
-        m_scaled.clear();
-        m_scaledFrom.clear();
-    }
     m_arrangement = arrangement;
     relayout();
 }
 
 void CardCollectionView::setCardStyle(const CardStyle& style)
 {
+    if (style == m_style)
+        return;
     m_style = style;
     update();
 }
@@ -40,12 +39,15 @@ void CardCollectionView::setCardStyle(const CardStyle& style)
 void CardCollectionView::setCards(const QList<SafariWindow>& windows,
                                   const QHash<QString, QImage>& snapshots)
 {
-    // Every published change resynchronises the view; the lists themselves
-    // change far less often.
-    if (m_windows.isSharedWith(windows) && m_snapshots.isSharedWith(snapshots))
+    // Every published change resynchronises the view; the lists change far
+    // less often, and a snapshot arriving changes nothing but pixels.
+    if (!m_snapshots.isSharedWith(snapshots)) {
+        m_snapshots = snapshots;
+        update();
+    }
+    if (m_windows.isSharedWith(windows))
         return;
     m_windows = windows;
-    m_snapshots = snapshots;
     m_cardIndex.resize(m_windows.size());
     QHash<QString, int> first;
     first.reserve(m_windows.size());
@@ -54,16 +56,6 @@ void CardCollectionView::setCards(const QList<SafariWindow>& windows,
         if (it == first.end())
             it = first.insert(m_windows[i].id(), i);
         m_cardIndex[i] = *it;
-    }
-    // Keep the scaled copies of snapshots that did not change.
-    for (auto it = m_scaledFrom.begin(); it != m_scaledFrom.end();) {
-        const auto source = m_snapshots.constFind(it.key());
-        if (source == m_snapshots.cend() || source->cacheKey() != it.value()) {
-            m_scaled.remove(it.key());
-            it = m_scaledFrom.erase(it);
-        } else {
-            ++it;
-        }
     }
     m_pointerCard = -1;
     m_pressedCard = -1;
@@ -86,6 +78,8 @@ void CardCollectionView::setHighlighted(int index)
 
 void CardCollectionView::setEmptyText(const QString& text)
 {
+    if (text == m_emptyText)
+        return;
     m_emptyText = text;
     if (m_windows.isEmpty())
         update();
@@ -93,6 +87,8 @@ void CardCollectionView::setEmptyText(const QString& text)
 
 void CardCollectionView::setClipOutline(const QWidget* owner, double cornerRadius)
 {
+    if (owner == m_clipOwner && cornerRadius == m_clipRadius)
+        return;
     m_clipOwner = owner;
     m_clipRadius = cornerRadius;
     update();
@@ -193,39 +189,47 @@ WindowCardContent CardCollectionView::content(int index) const
     return content;
 }
 
-QImage CardCollectionView::preparedSnapshot(const SafariWindow& window) const
-{
-    const QString id = window.id();
-    const QImage source = m_snapshots.value(id);
-    if (source.isNull())
-        return {};
-    if (m_scaledFrom.value(id) != source.cacheKey()) {
-        m_scaled.insert(
-            id, WindowCard::scaledSnapshot(source, m_arrangement.thumbWidth, devicePixelRatioF()));
-        m_scaledFrom.insert(id, source.cacheKey());
-    }
-    return m_scaled.value(id);
-}
-
 void CardCollectionView::updateCard(int index)
 {
     update(cardRect(index));
+}
+
+void CardCollectionView::clipToOutline(QPainter& painter, const QList<QRect>& cards) const
+{
+    if (!m_clipOwner)
+        return;
+    const QPointF offset(mapFrom(m_clipOwner, QPoint(0, 0)));
+    const QRectF within = QRectF(m_clipOwner->rect()).adjusted(1, 1, -1, -1).translated(offset);
+    const double radius = std::max(m_clipRadius - 1, 0.0);
+    const QRectF straight = within.adjusted(radius, radius, -radius, -radius);
+    bool acrossEdge = false;
+    bool intoCorner = false;
+    for (const QRect& card : cards) {
+        const QRectF r(card);
+        acrossEdge = acrossEdge || !within.contains(r);
+        intoCorner = intoCorner || ((r.left() < straight.left() || r.right() > straight.right()) &&
+                                    (r.top() < straight.top() || r.bottom() > straight.bottom()));
+    }
+    // Clipping to a curve costs every fill it touches: the rounded outline
+    // only where a card reaches into a corner, the straight edges where one
+    // runs over the border, nothing otherwise.
+    if (intoCorner) {
+        QPainterPath outline;
+        outline.addRoundedRect(within, radius, radius);
+        painter.setClipPath(outline);
+    } else if (acrossEdge) {
+        painter.setClipRect(within);
+    }
 }
 
 void CardCollectionView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    if (m_clipOwner) {
-        QPainterPath outline;
-        const QRectF inside = QRectF(m_clipOwner->rect()).adjusted(1, 1, -1, -1);
-        const double radius = std::max(m_clipRadius - 1, 0.0);
-        outline.addRoundedRect(inside, radius, radius);
-        painter.setClipPath(outline.translated(QPointF(mapFrom(m_clipOwner, QPoint(0, 0)))));
-    }
 
     m_paintedCards = 0;
     if (m_windows.isEmpty()) {
+        clipToOutline(painter, {rect()});
         const QFont font = Typography::font(TextStyle::title3);
         const double margin = std::max(m_arrangement.padding, 8.0);
         const QRectF box = QRectF(rect()).adjusted(margin, 0, -margin, 0);
@@ -259,13 +263,15 @@ void CardCollectionView::paintEvent(QPaintEvent* event)
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
 
-    for (const int index : indices) {
-        WindowCardContent card = content(index);
-        if (!card.image.isNull())
-            card.image = preparedSnapshot(card.window);
+    QList<QRect> rects;
+    rects.reserve(qsizetype(indices.size()));
+    for (const int index : indices)
+        rects << cardRect(index);
+    clipToOutline(painter, rects);
+    for (std::size_t i = 0; i < indices.size(); ++i) {
         painter.save();
-        painter.translate(cardRect(index).topLeft());
-        WindowCard::paint(painter, card, m_style.scheme);
+        painter.translate(rects[qsizetype(i)].topLeft());
+        WindowCard::paint(painter, content(indices[i]), m_style.scheme, m_drawingCache);
         painter.restore();
         ++m_paintedCards;
     }

@@ -12,6 +12,9 @@
 #include <QPointer>
 #include <QWidget>
 
+class CardDrawingCache;
+class QPainter;
+
 // The cards of a showing laid out as a strip, a column or a grid, inside a
 // scroll area. Cards are painted straight from the window records, and only
 // those the repaint touches, so a thousand windows cost what the viewport
@@ -37,6 +40,7 @@ public:
         bool isTesselTheme = false;
         QMap<QString, QString> profileColors;
         ColorScheme scheme;
+        bool operator==(const CardStyle&) const = default;
     };
 
     explicit CardCollectionView(QWidget* parent = nullptr);
@@ -49,6 +53,8 @@ public:
     void setEmptyText(const QString& text);
     // Painting stays inside the owner's rounded outline, less its border.
     void setClipOutline(const QWidget* owner, double cornerRadius);
+    // What the cards draw again, kept between paints and showings.
+    void setDrawingCache(CardDrawingCache* cache) { m_drawingCache = cache; }
 
     const Arrangement& arrangement() const { return m_arrangement; }
     qsizetype count() const { return m_windows.size(); }
@@ -85,15 +91,15 @@ private:
     QSizeF naturalSize() const;
     void relayout();
     void updateCard(int index);
-    QImage preparedSnapshot(const SafariWindow& window) const;
+    // Keeps what is drawn in these rectangles inside the owner's outline.
+    void clipToOutline(QPainter& painter, const QList<QRect>& cards) const;
 
     Arrangement m_arrangement;
     CardStyle m_style;
     QList<SafariWindow> m_windows;
     QList<int> m_cardIndex; // the first position with the same id
     QHash<QString, QImage> m_snapshots;
-    mutable QHash<QString, QImage> m_scaled; // snapshots at the size drawn, by window id
-    mutable QHash<QString, qint64> m_scaledFrom;
+    CardDrawingCache* m_drawingCache = nullptr;
     int m_highlighted = -1;
     QString m_emptyText;
     QPointer<const QWidget> m_clipOwner;

@@ -1,5 +1,7 @@
 #include "Overlay/OverlayController.h"
 
+#include "Platform/Live/Widgets/RoundedWindowMask.h"
+#include "Platform/ScreenCoordinates.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
 #include "Services/PreferencesService.h"
@@ -15,6 +17,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QTextBoundaryFinder>
+#include <QTimer>
 
 #include <algorithm>
 #include <future>
@@ -118,6 +121,7 @@ void OverlayController::setPanelContentWidth(double width)
 
 void OverlayController::show(int initialCycle, std::optional<Browser> scope)
 {
+    retireHostingView();
     m_scope = scope;
     const QList<Browser> enabled = m_preferences.enabledBrowsersOrdered();
     const QList<Browser> observed = enabled.isEmpty() ? QList<Browser>{Browser::safari} : enabled;
@@ -323,6 +327,8 @@ void OverlayController::registerSnapshot(const QImage& image, const QString& id)
 {
     const auto previous = m_snapshots.constFind(id);
     const bool same = previous != m_snapshots.cend() && previous->cacheKey() == image.cacheKey();
+    if (!same)
+        m_cardDrawingCache.forgetSnapshot(id);
     m_snapshots.insert(id, image);
     emit snapshotsChanged();
     if (same && m_averageColors.contains(id))
@@ -482,40 +488,79 @@ bool OverlayController::reduceMotion() const
     return m_environment.workspace.accessibilityDisplayShouldReduceMotion();
 }
 
-PanelCoordinates OverlayController::coordinates(const QList<ScreenInfo>& screens) const
-{
-    QRectF primary;
-    if (!screens.isEmpty())
-        primary = screens.first().frame;
-    else if (const std::optional<ScreenInfo> main = m_environment.screens.mainScreen())
-        primary = main->frame;
-    const QScreen* qtPrimary = QGuiApplication::primaryScreen();
-    return PanelCoordinates(primary,
-                            qtPrimary ? QPointF(qtPrimary->geometry().topLeft()) : QPointF());
-}
-
 QRectF OverlayController::panelFrame() const
 {
     if (!m_panel)
         return {};
-    return coordinates(m_environment.screens.screens()).fromQt(m_panel->geometry());
+    return ScreenCoordinates::toBottomLeft(QRectF(m_panel->geometry()), primaryScreenGeometry());
+}
+
+QRectF OverlayController::primaryScreenGeometry()
+{
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? QRectF(primary->geometry()) : QRectF();
+}
+
+void OverlayController::retireHostingView()
+{
+    if (!m_hostingView)
+        return;
+    // The showing that begins draws in a view of its own: the last one stops
+    // following the state at once instead of redrawing, hidden, at every
+    // change until it goes.
+    disconnect(this, nullptr, m_hostingView, nullptr);
+    disconnect(&m_preferences, nullptr, m_hostingView, nullptr);
+    m_panel->setContentView(nullptr);
+    m_hostingView = nullptr;
+}
+
+void OverlayController::orderOut()
+{
+    m_panel->hide();
+    // Out of sight the view has nothing more to show. It goes now, and the
+    // next showing's view is built and installed, unseen, once control
+    // returns to the event loop, so that neither costs the next showing.
+    retireHostingView();
+    QTimer::singleShot(0, this, &OverlayController::prepareNextView);
+}
+
+void OverlayController::prepareNextView()
+{
+    if (m_isVisible || !m_panel || m_nextView)
+        return;
+    m_nextView = makeView();
+    m_panel->setContentView(m_nextView);
+    m_nextView->ensurePolished();
+}
+
+OverlayView* OverlayController::makeView()
+{
+    return new OverlayView(*this, m_preferences, m_panel);
 }
 
 void OverlayController::presentPanel()
 {
     if (!m_panel) {
         m_panel = new OverlayPanel;
+        // The preferences outlive the controller, which deletes the panel.
+        RoundedWindowMask::keep(
+            *m_panel, [&preferences = m_preferences] { return preferences.cornerRadius(); });
         connect(m_panel, &OverlayPanel::moved, this, &OverlayController::panelMoved);
         m_fade = new QPropertyAnimation(m_panel, "windowOpacity", m_panel);
         // Only a fade-out ends with the panel hidden: a showing that began
         // meanwhile has stopped it or made the overlay visible again.
         connect(m_fade, &QAbstractAnimation::finished, this, [this] {
             if (!m_isVisible && m_panel)
-                m_panel->hide();
+                orderOut();
         });
     }
-    m_hostingView = new OverlayView(*this, m_preferences, m_panel);
-    m_panel->setContentView(m_hostingView);
+    if (m_nextView) {
+        m_hostingView = m_nextView; // installed while the panel was out of sight
+        m_nextView = nullptr;
+    } else {
+        m_hostingView = makeView();
+        m_panel->setContentView(m_hostingView);
+    }
     layoutPanel(/*anchorTopLeft=*/false);
     m_panel->setAppearance(panelAppearance(m_preferences.appearanceMode()));
 
@@ -549,7 +594,6 @@ void OverlayController::layoutPanel(bool anchorTopLeft)
     if (!target)
         return; // the panel keeps its frame
 
-    const PanelCoordinates converter = coordinates(screens);
     PanelLayoutInput input;
     input.cardWidth = m_preferences.cardWidth();
     input.windowSpacing = m_preferences.windowSpacing();
@@ -562,14 +606,15 @@ void OverlayController::layoutPanel(bool anchorTopLeft)
     input.customCenter = m_preferences.customPanelCenter();
     input.visibleFrame = target->visibleFrame;
     if (anchorTopLeft)
-        input.anchorFrame = converter.fromQt(m_panel->geometry());
+        input.anchorFrame = panelFrame();
     input.screens = screens;
     const PanelLayoutResult result = computePanelLayout(input);
 
     setColumns(result.columns);
     setPanelContentWidth(result.contentWidth);
     m_isProgrammaticMove = true;
-    m_panel->setGeometry(converter.toQt(result.frame));
+    m_panel->setGeometry(
+        windowGeometry(ScreenCoordinates::toTopLeft(result.frame, primaryScreenGeometry())));
     m_isProgrammaticMove = false;
 }
 
@@ -620,7 +665,7 @@ void OverlayController::hide()
         return;
     m_fade->stop();
     if (reduceMotion()) {
-        m_panel->hide();
+        orderOut();
         return;
     }
     m_fade->setDuration(fadeOutMilliseconds);

@@ -2,10 +2,12 @@
 
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
+#include "Overlay/CardDrawingCache.h"
 #include "Overlay/OverlayEnvironment.h"
 #include "Overlay/OverlayPanel.h"
 #include "Overlay/OverlayView.h"
 #include "Overlay/PanelLayout.h"
+#include "Overlay/PanelSurface.h"
 #include "Overlay/WindowFilter.h"
 #include "Services/MainThreadQueue.h"
 #include "Services/SerialQueue.h"
@@ -72,6 +74,11 @@ public:
     std::optional<int> hoveredIndex() const { return m_hoveredIndex; }
     const Snapshots& snapshots() const { return m_snapshots; }
     const TintColors& averageColors() const { return m_averageColors; }
+    // What the views draw again at every showing, kept across showings as the
+    // panel is: the cards' thumbnails and lines, and the panel's background.
+    CardDrawingCache& cardDrawingCache() { return m_cardDrawingCache; }
+    const CardDrawingCache& cardDrawingCache() const { return m_cardDrawingCache; }
+    PanelSurface& panelSurface() { return m_panelSurface; }
     QString searchQuery() const { return m_searchQuery; }
     int columns() const { return m_columns; }
     double panelContentWidth() const { return m_panelContentWidth; }
@@ -156,10 +163,15 @@ private:
     void refreshSnapshots();
     void registerSnapshot(const QImage& image, const QString& id);
 
+    void retireHostingView();
+    void orderOut();
+    void prepareNextView();
+    OverlayView* makeView();
     void presentPanel();
     void layoutPanel(bool anchorTopLeft);
     void panelMoved();
-    PanelCoordinates coordinates(const QList<ScreenInfo>& screens) const;
+    // Where the host's points begin: its origin is this screen's bottom-left corner.
+    static QRectF primaryScreenGeometry();
     bool reduceMotion() const;
 
     void setVisible(bool visible);
@@ -183,6 +195,8 @@ private:
     std::optional<int> m_hoveredIndex;
     Snapshots m_snapshots;
     TintColors m_averageColors;
+    CardDrawingCache m_cardDrawingCache;
+    PanelSurface m_panelSurface;
     QString m_searchQuery;
     int m_columns = 1;
     double m_panelContentWidth = 0;
@@ -194,6 +208,7 @@ private:
     bool m_activatedViaHotkey = false;
     QPointer<OverlayPanel> m_panel;
     QPointer<OverlayView> m_hostingView;
+    QPointer<OverlayView> m_nextView; // the next showing's, installed but never shown yet
     bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
     QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel

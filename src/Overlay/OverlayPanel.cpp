@@ -15,6 +15,8 @@ OverlayPanel::OverlayPanel()
     setMouseTracking(true);
     setWindowTitle(QStringLiteral("Tessel Nav Switcher"));
     auto* layout = new QVBoxLayout(this);
+    // The controller decides the panel's size; its content never widens it.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 }
@@ -26,13 +28,14 @@ void OverlayPanel::setContentView(QWidget* view)
         m_contentView->deleteLater();
     }
     m_contentView = view;
-    if (view)
+    if (view) {
         layout()->addWidget(view);
+        view->show();
+    }
 }
 
 void OverlayPanel::setAppearance(std::optional<Appearance> appearance)
 {
-    m_appearance = appearance;
     // An empty palette inherits the application's, which follows the system.
     // One built from a single window colour picks text and base colours of
     // the contrasting kind, as a light or dark look does.

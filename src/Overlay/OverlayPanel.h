@@ -27,7 +27,6 @@ public:
     QWidget* contentView() const { return m_contentView; }
 
     void setAppearance(std::optional<Appearance> appearance);
-    std::optional<Appearance> appearance() const { return m_appearance; }
 
 signals:
     // Every change of the panel's position, by the program or by a drag.
@@ -42,5 +41,4 @@ protected:
 private:
     std::optional<QPoint> m_dragOffset; // pointer minus top-left while dragging
     QPointer<QWidget> m_contentView;
-    std::optional<Appearance> m_appearance;
 };

@@ -5,6 +5,7 @@
 #include "Overlay/CardCollectionView.h"
 #include "Overlay/OverlayController.h"
 #include "Overlay/OverlayRules.h"
+#include "Overlay/PanelSurface.h"
 #include "Overlay/SearchPill.h"
 #include "Overlay/VisualEffectBackground.h"
 #include "Platform/Workspace.h"
@@ -14,7 +15,6 @@
 #include <QEasingCurve>
 #include <QEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -81,6 +81,7 @@ OverlayView::OverlayView(OverlayController& controller, PreferencesService& pref
     m_railScroll->setFixedWidth(int(OverlayRules::railWidth));
     m_cardScroll = bareScrollArea(m_cards, m_centre);
     m_cards->setClipOutline(this, m_preferences.cornerRadius());
+    m_cards->setDrawingCache(&m_controller.cardDrawingCache());
 
     auto* column = new QVBoxLayout(m_centre);
     column->setContentsMargins(0, 0, 0, 0);
@@ -185,8 +186,11 @@ void OverlayView::sync()
     }
     m_chipRow->setVisible(chips && !rail);
     m_railScroll->setVisible(rail);
-    m_root->removeWidget(m_railScroll);
-    m_root->insertWidget(OverlayRules::railLeadsCards(position) ? 0 : 1, m_railScroll);
+    const int railSlot = OverlayRules::railLeadsCards(position) ? 0 : 1;
+    if (m_root->indexOf(m_railScroll) != railSlot) {
+        m_root->removeWidget(m_railScroll);
+        m_root->insertWidget(railSlot, m_railScroll);
+    }
 
     CardCollectionView::Arrangement arrangement;
     arrangement.kind =
@@ -268,7 +272,8 @@ void OverlayView::scrollToSelection(bool animate)
         return;
     if (m_cards->count() != m_controller.windows().size())
         sync();
-    const QRect card = m_cards->cardRect(selected);
+    // The card that carries the selected window's id: the first with it.
+    const QRect card = m_cards->cardRect(OverlayRules::cardIndex(m_controller.windows(), selected));
     QScrollBar& horizontal = *m_cardScroll->horizontalScrollBar();
     QScrollBar& vertical = *m_cardScroll->verticalScrollBar();
     const QSize viewport = m_cardScroll->viewport()->size();
@@ -324,40 +329,36 @@ bool OverlayView::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+PanelSurface::Look OverlayView::surfaceLook() const
+{
+    PanelSurface::Look look;
+    look.cornerRadius = m_preferences.cornerRadius();
+    if (isThemed()) {
+        look.surface = TesselBrand::cream();
+        look.tint = Qt::transparent;
+        look.border = QColor::fromRgbF(0, 0, 0, 0.07f);
+        return look;
+    }
+    switch (m_preferences.surfaceStyle()) {
+    case SurfaceStyle::frosted:
+        look.surface = VisualEffectBackground::fill(VisualEffectMaterial::popover, m_scheme);
+        break;
+    case SurfaceStyle::nativeHUD:
+        look.surface = VisualEffectBackground::fill(VisualEffectMaterial::hudWindow, m_scheme);
+        break;
+    case SurfaceStyle::solid:
+        look.surface = m_scheme.windowBackground;
+        break;
+    }
+    look.tint = m_tint;
+    look.border = QColor::fromRgbF(1, 1, 1, 0.12f);
+    return look;
+}
+
 void OverlayView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const double radius = m_preferences.cornerRadius();
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), radius, radius);
-
-    if (isThemed()) {
-        painter.fillPath(shape, TesselBrand::cream());
-    } else {
-        switch (m_preferences.surfaceStyle()) {
-        case SurfaceStyle::frosted:
-            VisualEffectBackground::paint(painter, shape, VisualEffectMaterial::popover, m_scheme);
-            break;
-        case SurfaceStyle::nativeHUD:
-            VisualEffectBackground::paint(painter, shape, VisualEffectMaterial::hudWindow,
-                                          m_scheme);
-            break;
-        case SurfaceStyle::solid:
-            painter.fillPath(shape, m_scheme.windowBackground);
-            break;
-        }
-        if (m_tint.alpha() > 0)
-            painter.fillPath(shape, m_tint);
-    }
-
-    // A one-point line just inside the outline.
-    const QColor border =
-        isThemed() ? QColor::fromRgbF(0, 0, 0, 0.07f) : QColor::fromRgbF(1, 1, 1, 0.12f);
-    painter.setPen(QPen(border, 1));
-    painter.setBrush(Qt::NoBrush);
-    const double inner = std::max(radius - 0.5, 0.0);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), inner, inner);
+    m_controller.panelSurface().paint(painter, size(), surfaceLook());
 }
 
 void OverlayView::resizeEvent(QResizeEvent* event)

@@ -2,6 +2,7 @@
 
 #include "Brand/ColorScheme.h"
 #include "Models/Browser.h"
+#include "Overlay/PanelSurface.h"
 
 #include <QColor>
 #include <QVariantAnimation>
@@ -58,6 +59,7 @@ private:
     void chooseFilter(std::optional<Browser> filter);
     bool reduceMotion() const;
     bool isThemed() const;
+    PanelSurface::Look surfaceLook() const;
 
     OverlayController& m_controller;
     PreferencesService& m_preferences;

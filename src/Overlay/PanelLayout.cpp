@@ -206,23 +206,9 @@ bool frameContains(const QRectF& frame, const QPointF& point)
            point.y() < maxY(frame);
 }
 
-PanelCoordinates::PanelCoordinates(const QRectF& primaryFrame, const QPointF& qtPrimaryTopLeft)
-    : m_primaryTop(maxY(primaryFrame)), m_qtOrigin(qtPrimaryTopLeft)
-{
-}
-
-QRect PanelCoordinates::toQt(const QRectF& frame) const
+QRect windowGeometry(const QRectF& frame)
 {
     constexpr double limit = QWIDGETSIZE_MAX;
-    // The host's top edge, measured down from the primary screen's top, is Qt's y.
-    return QRect(toPixels(m_qtOrigin.x() + frame.x(), -limit, limit),
-                 toPixels(m_qtOrigin.y() + m_primaryTop - maxY(frame), -limit, limit),
+    return QRect(toPixels(frame.x(), -limit, limit), toPixels(frame.y(), -limit, limit),
                  toPixels(frame.width(), 1, limit), toPixels(frame.height(), 1, limit));
-}
-
-QRectF PanelCoordinates::fromQt(const QRect& geometry) const
-{
-    return QRectF(geometry.x() - m_qtOrigin.x(),
-                  m_qtOrigin.y() + m_primaryTop - geometry.y() - geometry.height(),
-                  geometry.width(), geometry.height());
 }

@@ -54,19 +54,7 @@ std::optional<ScreenInfo> targetScreen(const QList<ScreenInfo>& screens,
 // host tests a point against a frame.
 bool frameContains(const QRectF& frame, const QPointF& point);
 
-// Between the host's bottom-left points and Qt's top-left window geometry:
-// the one place where a frame is turned upside down. The primary screen's
-// frame is given in the host's points; its top-left corner sits at Qt's
-// `qtPrimaryTopLeft`. Lengths no window can have are held to what Qt
+// A window's geometry on whole pixels for a frame already turned into Qt's
+// top-left coordinates. Lengths no window can have are held to what Qt
 // accepts, so absurd input places a window instead of overflowing.
-class PanelCoordinates {
-public:
-    PanelCoordinates(const QRectF& primaryFrame, const QPointF& qtPrimaryTopLeft);
-
-    QRect toQt(const QRectF& frame) const;
-    QRectF fromQt(const QRect& geometry) const;
-
-private:
-    double m_primaryTop = 0;
-    QPointF m_qtOrigin;
-};
+QRect windowGeometry(const QRectF& frame);

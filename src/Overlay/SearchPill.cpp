@@ -41,17 +41,37 @@ SearchPill::SearchPill(QWidget* parent) : QWidget(parent)
 
 void SearchPill::setState(const QString& query, bool isTesselTheme, const ColorScheme& scheme)
 {
+    if (query == m_query && isTesselTheme == m_isTesselTheme && scheme == m_scheme &&
+        m_naturalWidth > 0)
+        return;
     m_query = query;
     m_isTesselTheme = isTesselTheme;
     m_scheme = scheme;
-    resize(sizeHint());
-    update();
+    const QFont font = textFont(!m_query.isEmpty());
+    m_naturalWidth = 2 * horizontalPadding + glassSide() + itemSpacing +
+                     QFontMetricsF(font).horizontalAdvance(shownText());
+    m_naturalHeight = 2 * verticalPadding + std::max(QFontMetricsF(font).height(), glassSide());
+    layOutText();
 }
 
 void SearchPill::setMaximumPillWidth(double width)
 {
-    m_maximumWidth = std::max(width, 2 * horizontalPadding + glassSide());
+    const double maximum = std::max(width, 2 * horizontalPadding + glassSide());
+    if (maximum == m_maximumWidth)
+        return;
+    m_maximumWidth = maximum;
+    layOutText();
+}
+
+void SearchPill::layOutText()
+{
     resize(sizeHint());
+    const bool hasQuery = !m_query.isEmpty();
+    // The end of a long query is what was typed last: keep it in view.
+    m_text = TextLine(shownText(), textFont(hasQuery),
+                      width() - 2 * horizontalPadding - glassSide() - itemSpacing + 0.5,
+                      hasQuery ? Qt::ElideLeft : Qt::ElideRight);
+    update();
 }
 
 QString SearchPill::shownText() const
@@ -61,11 +81,8 @@ QString SearchPill::shownText() const
 
 QSize SearchPill::sizeHint() const
 {
-    const QFontMetricsF metrics(textFont(!m_query.isEmpty()));
-    const double natural =
-        2 * horizontalPadding + glassSide() + itemSpacing + metrics.horizontalAdvance(shownText());
-    const double height = 2 * verticalPadding + std::max(metrics.height(), glassSide());
-    return {int(std::ceil(std::min(natural, m_maximumWidth))), int(std::ceil(height))};
+    return {int(std::ceil(std::min(m_naturalWidth, m_maximumWidth))),
+            int(std::ceil(m_naturalHeight))};
 }
 
 void SearchPill::paintEvent(QPaintEvent*)
@@ -89,14 +106,7 @@ void SearchPill::paintEvent(QPaintEvent*)
     const QRectF glass(horizontalPadding, capsule.center().y() - side / 2, side, side);
     Symbols::paint(painter, glass, QStringLiteral("magnifyingglass"), color);
 
-    const QFont font = textFont(hasQuery);
-    const QRectF textBox(glass.right() + itemSpacing, 0,
-                         capsule.width() - glass.right() - itemSpacing - horizontalPadding,
-                         capsule.height());
-    // The end of a long query is what was typed last: keep it in view.
-    const QString text = QFontMetricsF(font).elidedText(
-        shownText(), hasQuery ? Qt::ElideLeft : Qt::ElideRight, textBox.width() + 0.5);
-    painter.setFont(font);
     painter.setPen(color);
-    painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    m_text.draw(painter, QPointF(glass.right() + itemSpacing,
+                                 capsule.center().y() - m_text.size().height() / 2));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Brand/ColorScheme.h"
+#include "Overlay/TextLine.h"
 
 #include <QWidget>
 
@@ -24,9 +25,13 @@ protected:
 
 private:
     QString shownText() const;
+    void layOutText();
 
     QString m_query;
     bool m_isTesselTheme = false;
     ColorScheme m_scheme;
     double m_maximumWidth = 600;
+    double m_naturalWidth = 0; // of the capsule around the whole text
+    double m_naturalHeight = 0;
+    TextLine m_text; // elided to the pill's width
 };

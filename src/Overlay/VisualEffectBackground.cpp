@@ -3,25 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
-VisualEffectBackground::VisualEffectBackground(VisualEffectMaterial material, QWidget* parent)
-    : QWidget(parent), m_material(material)
-{
-    setAttribute(Qt::WA_TranslucentBackground);
-}
+namespace VisualEffectBackground {
 
-void VisualEffectBackground::setMaterial(VisualEffectMaterial material)
-{
-    m_material = material;
-    update();
-}
-
-void VisualEffectBackground::setScheme(const ColorScheme& scheme)
-{
-    m_scheme = scheme;
-    update();
-}
-
-QColor VisualEffectBackground::fill(VisualEffectMaterial material, const ColorScheme& scheme)
+QColor fill(VisualEffectMaterial material, const ColorScheme& scheme)
 {
     // Opaque enough that a busy desktop cannot drown the text drawn on it,
     // translucent enough to read as a material where a compositor blends it.
@@ -36,16 +20,10 @@ QColor VisualEffectBackground::fill(VisualEffectMaterial material, const ColorSc
     return scheme.windowBackground;
 }
 
-void VisualEffectBackground::paint(QPainter& painter, const QPainterPath& shape,
-                                   VisualEffectMaterial material, const ColorScheme& scheme)
+void paint(QPainter& painter, const QPainterPath& shape, VisualEffectMaterial material,
+           const ColorScheme& scheme)
 {
     painter.fillPath(shape, fill(material, scheme));
 }
 
-void VisualEffectBackground::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    QPainterPath shape;
-    shape.addRect(QRectF(rect()));
-    paint(painter, shape, m_material, m_scheme);
-}
+} // namespace VisualEffectBackground

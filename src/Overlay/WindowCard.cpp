@@ -4,12 +4,12 @@
 #include "Brand/TesselBrand.h"
 #include "Brand/TesselTile.h"
 #include "Brand/Typography.h"
+#include "Overlay/CardDrawingCache.h"
 #include "Overlay/VisualEffectBackground.h"
 #include "Overlay/WindowCardRules.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -25,6 +25,8 @@ constexpr double wellRadius = 10;
 constexpr double snapshotRadius = 8;
 constexpr double tileInset = 4;
 constexpr double pillInset = 6;
+constexpr double pillPaddingX = 7;
+constexpr double pillPaddingY = 3;
 
 QFont titleFont()
 {
@@ -49,14 +51,12 @@ QPainterPath roundedRect(const QRectF& rect, double radius)
 
 // One line of text, elided to the width and centred in the rectangle.
 void drawLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
-              const QColor& color)
+              const QColor& color, CardDrawingCache* cache)
 {
-    const QFontMetricsF metrics(font);
-    const QString line =
-        metrics.elidedText(WindowCardRules::singleLine(text), Qt::ElideRight, rect.width());
-    painter.setFont(font);
+    const TextLine line =
+        cache ? cache->line(text, font, rect.width()) : TextLine(text, font, rect.width());
     painter.setPen(color);
-    painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, line);
+    line.drawCentred(painter, rect.center());
 }
 
 struct PillStyle {
@@ -77,7 +77,7 @@ PillStyle pillStyle(const WindowCardRules::Pill& pill, const WindowCardContent& 
     }
     case PillKind::app: {
         QColor fill = content.window.browser.badgeColor();
-        fill.setAlphaF(0.92f);
+        fill.setAlphaF(fill.alphaF() * 0.92f);
         return {Typography::font(TextStyle::caption2, QFont::DemiBold), white(1), fill};
     }
     case PillKind::minimized:
@@ -90,13 +90,13 @@ PillStyle pillStyle(const WindowCardRules::Pill& pill, const WindowCardContent& 
 // The pill's capsule in the given corner of the thumbnail, no wider than
 // maxWidth, and the text it holds.
 void drawPill(QPainter& painter, const WindowCardRules::Pill& pill, const PillStyle& style,
-              const QRectF& thumbnail, Qt::Corner corner, double maxWidth)
+              const QRectF& thumbnail, Qt::Corner corner, double maxWidth, CardDrawingCache* cache)
 {
-    const QFontMetricsF metrics(style.font);
-    const QString text =
-        metrics.elidedText(WindowCardRules::singleLine(pill.text), Qt::ElideRight, maxWidth - 14);
-    const QSizeF size(std::min(metrics.horizontalAdvance(text) + 14, maxWidth),
-                      metrics.height() + 6);
+    const double textWidth = maxWidth - 2 * pillPaddingX;
+    const TextLine text = cache ? cache->line(pill.text, style.font, textWidth)
+                                : TextLine(pill.text, style.font, textWidth);
+    const QSizeF size(std::min(text.size().width() + 2 * pillPaddingX, maxWidth),
+                      QFontMetricsF(style.font).height() + 2 * pillPaddingY);
     const QRectF inner = thumbnail.adjusted(pillInset, pillInset, -pillInset, -pillInset);
     QPointF origin = inner.topLeft();
     if (corner == Qt::TopRightCorner || corner == Qt::BottomRightCorner)
@@ -105,13 +105,12 @@ void drawPill(QPainter& painter, const WindowCardRules::Pill& pill, const PillSt
         origin.setY(inner.bottom() - size.height());
     const QRectF capsule(origin, size);
     painter.fillPath(roundedRect(capsule, size.height() / 2), style.fill);
-    painter.setFont(style.font);
     painter.setPen(style.text);
-    painter.drawText(capsule, Qt::AlignCenter | Qt::TextSingleLine, text);
+    text.drawCentred(painter, capsule.center());
 }
 
 void drawPills(QPainter& painter, const WindowCardContent& content, const ColorScheme& scheme,
-               const QRectF& thumbnail)
+               const QRectF& thumbnail, CardDrawingCache* cache)
 {
     using WindowCardRules::PillKind;
     const QList<WindowCardRules::Pill> pills =
@@ -127,11 +126,12 @@ void drawPills(QPainter& painter, const WindowCardContent& content, const ColorS
                                   : pill.kind == PillKind::app   ? Qt::TopRightCorner
                                                                  : Qt::BottomRightCorner;
         drawPill(painter, pill, pillStyle(pill, content, scheme), thumbnail, corner,
-                 pill.kind == PillKind::minimized ? fullWidth : topWidth);
+                 pill.kind == PillKind::minimized ? fullWidth : topWidth, cache);
     }
 }
 
-void drawMonogram(QPainter& painter, const WindowCardContent& content, const QRectF& tile)
+void drawMonogram(QPainter& painter, const WindowCardContent& content, const QRectF& tile,
+                  CardDrawingCache* cache)
 {
     const QString name = WindowCardRules::monogramName(content.window);
     const QColor color = TesselTile::color(name);
@@ -159,46 +159,79 @@ void drawMonogram(QPainter& painter, const WindowCardContent& content, const QRe
     if (symbol)
         Symbols::paint(painter, glyphRect, QStringLiteral("macwindow"), white(0.9));
     else
-        drawLine(painter, glyphRect, letter, letterFont, white(0.95));
+        drawLine(painter, glyphRect, letter, letterFont, white(0.95), cache);
     if (domain) {
         const double width = std::min(tile.width() - 8, content.thumbWidth - 40);
         drawLine(painter,
                  QRectF(tile.center().x() - width / 2, glyphRect.bottom() + 4, width, domainHeight),
-                 *domain, locationFont(), white(0.75));
+                 *domain, locationFont(), white(0.75), cache);
     }
+}
+
+// The thumbnail's parts in device pixels: the well where the card puts it,
+// the snapshot letter-boxed in it on whole pixels, inside an image of whole
+// pixels. A rotated or sheared painter gets the same parts at its scale.
+struct PlacedThumbnail {
+    QRectF target; // where the image goes, in the painter's points
+    CardDrawingCache::ThumbnailLayout layout;
+};
+
+PlacedThumbnail placeThumbnail(const QPainter& painter, const WindowCardContent& content,
+                               const QRectF& thumbnail, const QColor& wellColor)
+{
+    const QTransform transform = painter.deviceTransform();
+    const bool upright = transform.type() <= QTransform::TxScale;
+    const double scale =
+        upright ? std::abs(transform.m11()) : std::hypot(transform.m11(), transform.m12());
+    const QTransform toDevice = upright ? transform : QTransform::fromScale(scale, scale);
+    // Worked out from the well's corner alone, so that the same card lays
+    // its thumbnail out alike wherever it is scrolled to: only the part of a
+    // pixel the corner falls on counts, rounded to 1/64 of a pixel.
+    const QPointF corner = toDevice.map(thumbnail.topLeft());
+    const QPoint origin(int(std::floor(corner.x())), int(std::floor(corner.y())));
+    const QPointF offset(std::round((corner.x() - origin.x()) * 64) / 64,
+                         std::round((corner.y() - origin.y()) * 64) / 64);
+    const QRectF well(offset, thumbnail.size() * scale);
+    const QRectF fitted = WindowCardRules::snapshotRect(QSizeF(content.image.size()), thumbnail);
+    const QRectF snapshot((fitted.topLeft() - thumbnail.topLeft()) * scale + offset,
+                          fitted.size() * scale);
+    const double left = std::round(snapshot.left());
+    const double top = std::round(snapshot.top());
+    const QRect snapshotPixels(int(left), int(top),
+                               std::max(1, int(std::round(snapshot.right()) - left)),
+                               std::max(1, int(std::round(snapshot.bottom()) - top)));
+    const QSize pixels(int(std::ceil(well.right())), int(std::ceil(well.bottom())));
+
+    PlacedThumbnail placed;
+    placed.target = upright ? toDevice.inverted().mapRect(QRectF(origin, QSizeF(pixels)))
+                            : QRectF(thumbnail.topLeft(), QSizeF(pixels) / scale);
+    placed.layout.pixels = pixels;
+    placed.layout.well = well;
+    placed.layout.snapshot = snapshotPixels;
+    placed.layout.wellRadius = wellRadius * scale;
+    placed.layout.snapshotRadius = snapshotRadius * scale;
+    placed.layout.wellColor = wellColor;
+    return placed;
+}
+
+void drawSnapshot(QPainter& painter, const WindowCardContent& content, const QRectF& thumbnail,
+                  const QColor& wellColor, CardDrawingCache* cache)
+{
+    const PlacedThumbnail placed = placeThumbnail(painter, content, thumbnail, wellColor);
+    const QImage image = cache ? cache->thumbnail(content.window.id(), content.image, placed.layout)
+                               : CardDrawingCache::renderThumbnail(content.image, placed.layout);
+    // Pixel for pixel: nothing to smooth, and the plain copy is the fast one.
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(placed.target, image);
+    painter.restore();
 }
 
 } // namespace
 
-WindowCard::WindowCard(WindowCardContent content, ColorScheme scheme, QWidget* parent)
-    : QWidget(parent), m_content(std::move(content)), m_scheme(std::move(scheme))
-{
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(sizeHint());
-}
+namespace WindowCard {
 
-void WindowCard::setContent(WindowCardContent content)
-{
-    m_content = std::move(content);
-    m_scaled = {};
-    m_scaledKey = 0;
-    setFixedSize(sizeHint());
-    update();
-}
-
-void WindowCard::setScheme(const ColorScheme& scheme)
-{
-    m_scheme = scheme;
-    update();
-}
-
-QSize WindowCard::sizeHint() const
-{
-    const QSizeF size = cardSize(m_content.thumbWidth);
-    return {int(std::ceil(size.width())), int(std::ceil(size.height()))};
-}
-
-QSizeF WindowCard::cardSize(double thumbWidth)
+QSizeF cardSize(double thumbWidth)
 {
     const double caption = QFontMetricsF(titleFont()).height() + captionLineSpacing +
                            QFontMetricsF(locationFont()).height();
@@ -207,48 +240,36 @@ QSizeF WindowCard::cardSize(double thumbWidth)
                                               captionGap + caption};
 }
 
-QRectF WindowCard::thumbnailRect(double thumbWidth)
+QRectF thumbnailRect(double thumbWidth)
 {
     return {QPointF(cardPadding, cardPadding), WindowCardRules::thumbnailSize(thumbWidth)};
 }
 
-QImage WindowCard::scaledSnapshot(const QImage& image, double thumbWidth, double devicePixelRatio)
-{
-    const QSizeF target =
-        WindowCardRules::snapshotRect(image.size(), thumbnailRect(thumbWidth)).size() *
-        devicePixelRatio;
-    if (target.isEmpty() || (image.width() <= target.width() && image.height() <= target.height()))
-        return image;
-    return image.scaled(target.toSize().expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio,
-                        Qt::SmoothTransformation);
-}
-
-void WindowCard::paint(QPainter& painter, const WindowCardContent& content,
-                       const ColorScheme& scheme)
+void paint(QPainter& painter, const WindowCardContent& content, const ColorScheme& scheme,
+           CardDrawingCache* cache)
 {
     painter.save();
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
-                           QPainter::SmoothPixmapTransform);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     const QSizeF size = cardSize(content.thumbWidth);
     const QRectF card(QPointF(0, 0), size);
+    // Whatever a title is made of, nothing leaves the card: a cluster of
+    // thousands of combining marks stacks far above its line.
+    painter.setClipRect(card, Qt::IntersectClip);
     const QPainterPath cardShape = roundedRect(card, cardRadius);
     if (content.isSelected)
         painter.fillPath(cardShape,
                          content.isTesselTheme ? TesselBrand::hoverFill() : scheme.primaryAt(0.16));
 
     const QRectF thumbnail = thumbnailRect(content.thumbWidth);
-    painter.fillPath(roundedRect(thumbnail, wellRadius), scheme.primaryAt(0.06));
+    const QColor wellColor = scheme.primaryAt(0.06);
     if (!content.image.isNull()) {
-        const QRectF target = WindowCardRules::snapshotRect(content.image.size(), thumbnail);
-        painter.save();
-        painter.setClipPath(roundedRect(target, snapshotRadius), Qt::IntersectClip);
-        painter.drawImage(target, content.image);
-        painter.restore();
+        drawSnapshot(painter, content, thumbnail, wellColor, cache);
     } else {
+        painter.fillPath(roundedRect(thumbnail, wellRadius), wellColor);
         drawMonogram(painter, content,
-                     thumbnail.adjusted(tileInset, tileInset, -tileInset, -tileInset));
+                     thumbnail.adjusted(tileInset, tileInset, -tileInset, -tileInset), cache);
     }
-    drawPills(painter, content, scheme, thumbnail);
+    drawPills(painter, content, scheme, thumbnail, cache);
 
     const QColor titleColor = content.isTesselTheme ? TesselBrand::ink() : scheme.primary;
     QColor locationColor = scheme.secondary;
@@ -261,11 +282,11 @@ void WindowCard::paint(QPainter& painter, const WindowCardContent& content,
                            titleHeight);
     drawLine(painter, titleRect,
              WindowCardRules::displayTitle(content.window, content.showProfileBadge), titleFont(),
-             titleColor);
+             titleColor, cache);
     const QRectF locationRect(thumbnail.left(), titleRect.bottom() + captionLineSpacing,
                               thumbnail.width(), QFontMetricsF(locationFont()).height());
     drawLine(painter, locationRect, content.window.domain().value_or(QStringLiteral(" ")),
-             locationFont(), locationColor);
+             locationFont(), locationColor, cache);
 
     if (content.isSelected && content.isTesselTheme) {
         QColor border = TesselBrand::forest();
@@ -278,38 +299,4 @@ void WindowCard::paint(QPainter& painter, const WindowCardContent& content,
     painter.restore();
 }
 
-void WindowCard::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    WindowCardContent shown = m_content;
-    if (!shown.image.isNull()) {
-        if (m_scaledKey != shown.image.cacheKey() || m_scaled.isNull()) {
-            m_scaled = scaledSnapshot(shown.image, shown.thumbWidth, devicePixelRatioF());
-            m_scaledKey = shown.image.cacheKey();
-        }
-        shown.image = m_scaled;
-    }
-    paint(painter, shown, m_scheme);
-}
-
-void WindowCard::enterEvent(QEnterEvent* event)
-{
-    QWidget::enterEvent(event);
-    emit entered();
-}
-
-void WindowCard::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
-
-void WindowCard::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool click = m_pressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    if (click)
-        emit clicked();
-}
+} // namespace WindowCard

@@ -1,4 +1,7 @@
+#include "Overlay/CardCollectionView.h"
 #include "support/OverlayFixture.h"
+
+#include <QPointer>
 
 #include <QTest>
 
@@ -93,6 +96,47 @@ private slots:
         QVERIFY(near(midX(after), midX(before)));
         QCOMPARE(o.controller.panelContentWidth(), 360.0);
         QVERIFY(!o.preferences.customPanelCenter());
+    }
+
+    // A search that leaves no card shrinks the panel to the empty strip even
+    // when the chip row would be wider: the chips run over, the frame holds.
+    void chipsNeverWidenThePanel()
+    {
+        SimScenarioBuilder builder = Overlay::desktop();
+        QList<Browser> apps;
+        for (Browser app : {Browser::safari, Browser::chrome, Browser::finder, Browser::terminal,
+                            Browser::preview, Browser::textedit, Browser::mail, Browser::xcode}) {
+            builder.install(app).launch(app, 700 + int(apps.size()));
+            builder.window(app.displayName()).windowNumber(quint32(300 + apps.size()));
+            apps << app;
+        }
+        Overlay o(builder.build(), apps);
+        o.controller.show(1, std::nullopt);
+        o.type("nothing like it");
+        QCoreApplication::processEvents();
+        QCOMPARE(o.controller.windows().size(), 0);
+        QVERIFY(near(o.controller.panelFrame().width(), 360));
+        QCOMPARE(o.controller.hostingView()->width(), 360);
+    }
+
+    // Showing again while shown installs a new view and fades in afresh; the
+    // old view stops following the state and goes.
+    void showingAgainInstallsANewView()
+    {
+        Overlay o(textEdit({"A", "B"}), {Browser::textedit});
+        o.controller.show(1, std::nullopt);
+        QPointer<OverlayView> first = o.controller.hostingView();
+        QTRY_COMPARE(o.controller.panel()->windowOpacity(), 1.0);
+        o.controller.show(0, std::nullopt);
+        QVERIFY(o.controller.hostingView() != first);
+        QCOMPARE(o.controller.panel()->windowOpacity(), 0.0);
+        QVERIFY(first);
+        QVERIFY(!first->isVisible());
+        QCOMPARE(first->cards().count(), 2);
+        o.type("B");
+        QCOMPARE(first->cards().count(), 2); // no longer observing
+        QCOMPARE(o.controller.hostingView()->cards().count(), 1);
+        QTRY_VERIFY(!first);
     }
 
     void dragStoresTheCentre_data()

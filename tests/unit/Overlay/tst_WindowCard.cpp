@@ -1,5 +1,7 @@
 #include "Overlay/WindowCard.h"
 
+#include "Overlay/CardDrawingCache.h"
+
 #include "Brand/TesselBrand.h"
 #include "Brand/TesselTile.h"
 #include "Overlay/WindowCardRules.h"
@@ -184,6 +186,53 @@ private slots:
         QVERIFY(!near(at(image, 10 + 6 + 6, bottom), QColor(200, 30, 30), 60));
     }
 
+    // A thumbnail is made once per window and size: a card drawn elsewhere
+    // on whole pixels (scrolled far, or half a point over at two pixels per
+    // point) reuses it, a new snapshot replaces it. It covers whole device pixels, so the
+    // snapshot's edge is sharp.
+    void thumbnailMadeOncePerWindowOnWholePixels()
+    {
+        CardDrawingCache cache;
+        WindowCardContent content;
+        content.window = sampleWindow();
+        const QColor red(220, 0, 0);
+        content.image = solid(QSize(1440, 900), red);
+        const QString id = content.window.id();
+        const auto paintAt = [&](const QPointF& offset) {
+            QImage image(QSize(700, 600) * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.translate(offset);
+            WindowCard::paint(painter, content, ColorScheme::light(), &cache);
+            return image;
+        };
+
+        const QImage drawn = paintAt(QPointF(0, 0));
+        const QImage thumbnail = cache.cachedThumbnail(id);
+        QCOMPARE(thumbnail.size(), QSize(520, 325)); // 260 × 162.5 points, rounded out
+        for (const QPointF offset :
+             {QPointF(37, 211), QPointF(0.5, 40.5), QPointF(1234, 98765.5)}) {
+            paintAt(offset);
+            QCOMPARE(cache.cachedThumbnail(id).cacheKey(), thumbnail.cacheKey());
+        }
+        QCOMPARE(cache.thumbnailCount(), 1);
+
+        // Across the middle: the well, then the snapshot at full strength
+        // from its first pixel on, with no half-covered column between.
+        const int y = int((10 + 81.25) * ratio);
+        int x = int(10 * ratio);
+        while (x < drawn.width() && !near(QColor::fromRgba(drawn.pixel(x, y)), red, 40))
+            ++x;
+        QVERIFY(x < int(30 * ratio));
+        QCOMPARE(QColor::fromRgba(drawn.pixel(x, y)).rgb(), red.rgb());
+
+        content.image = solid(QSize(1440, 900), Qt::blue);
+        paintAt(QPointF(0, 0));
+        QVERIFY(cache.cachedThumbnail(id).cacheKey() != thumbnail.cacheKey());
+        QCOMPARE(cache.thumbnailCount(), 1);
+    }
+
     // Hostile titles and snapshots: everything stays inside the card.
     void badInputStaysInside_data()
     {
@@ -223,20 +272,6 @@ private slots:
                         qPrintable(QStringLiteral("ink outside the card at %1,%2").arg(x).arg(y)));
             }
         }
-    }
-
-    void widgetReportsEnterAndClick()
-    {
-        WindowCardContent content;
-        content.window = sampleWindow();
-        WindowCard card(content, ColorScheme::light());
-        const QSizeF size = WindowCard::cardSize(260);
-        QCOMPARE(card.size(), QSize(int(std::ceil(size.width())), int(std::ceil(size.height()))));
-        QCOMPARE(card.width(), 280);
-        int clicks = 0;
-        connect(&card, &WindowCard::clicked, this, [&] { ++clicks; });
-        QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(3, 3)); // in the padding
-        QCOMPARE(clicks, 1);
     }
 };
 
