@@ -352,21 +352,8 @@ void OverlayController::applyFilter(bool resetSelection, bool anchorLayout)
         filterWindows(allWindowsOrdered(), m_activeFilter, m_scope, m_searchQuery);
     m_preferences.noteProfiles(result.profiles);
 
-    int selected = 0;
-    const int count = int(result.windows.size());
-    if (!resetSelection) {
-        const auto kept = !selectedId ? result.windows.cend()
-                                      : std::find_if(result.windows.cbegin(), result.windows.cend(),
-                                                     [&](const SafariWindow& window) {
-                                                         return window.id() == *selectedId;
-                                                     });
-        if (kept != result.windows.cend())
-            selected = int(kept - result.windows.cbegin());
-        else if (m_selectedIndex < count)
-            selected = m_selectedIndex;
-        else
-            selected = std::max(count - 1, 0);
-    }
+    const int selected =
+        resetSelection ? 0 : keptSelection(result.windows, selectedId, m_selectedIndex);
 
     // Every field is in place before anyone hears of a change, so an
     // observer never sees a selection outside the new list.

@@ -96,3 +96,18 @@ WindowFilterResult filterWindows(const QList<SafariWindow>& all,
     }
     return result;
 }
+
+int keptSelection(const QList<SafariWindow>& windows, const std::optional<QString>& selectedId,
+                  int selectedIndex)
+{
+    if (selectedId) {
+        const auto kept =
+            std::find_if(windows.cbegin(), windows.cend(),
+                         [&](const SafariWindow& window) { return window.id() == *selectedId; });
+        if (kept != windows.cend())
+            return int(kept - windows.cbegin());
+    }
+    if (selectedIndex >= 0 && selectedIndex < windows.size())
+        return selectedIndex;
+    return std::max(int(windows.size()) - 1, 0);
+}

@@ -32,3 +32,9 @@ struct WindowFilterResult {
 WindowFilterResult filterWindows(const QList<SafariWindow>& all,
                                  std::optional<Browser> activeFilter, std::optional<Browser> scope,
                                  const QString& searchQuery);
+
+// Where the selection lands when the cards change under it: on the first card
+// of the selected window when it is still listed, else at the same place, else
+// on the last card; 0 for no cards.
+int keptSelection(const QList<SafariWindow>& windows, const std::optional<QString>& selectedId,
+                  int selectedIndex);
