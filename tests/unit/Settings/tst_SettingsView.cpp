@@ -30,8 +30,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <functional>
 #include <memory>
@@ -239,6 +242,44 @@ private slots:
         auto* theme = nth<SegmentedControl>(view.appearanceTab(), 0);
         click(theme, theme->segmentRect(3).center());
         QCOMPARE(shown->tint().alpha(), 0); // the brand theme has no tint
+    }
+
+    // Scrolling the body with the pointer over a pop-up or a slider scrolls
+    // on and changes nothing, however many pass under the pointer.
+    void aWheelPassingOverControlsOnlyScrolls_data()
+    {
+        QTest::addColumn<SettingsTab>("tab");
+        QTest::newRow("appearance") << SettingsTab::appearance;
+        QTest::newRow("layout") << SettingsTab::layout;
+    }
+
+    void aWheelPassingOverControlsOnlyScrolls()
+    {
+        QFETCH(SettingsTab, tab);
+        Fixture fixture;
+        auto view = fixture.view(tab);
+        const QVariantMap before = fixture.sim.defaults.values();
+        QScrollBar* scroll = view->body()->verticalScrollBar();
+        QVERIFY(scroll->maximum() > 0);
+
+        QList<QWidget*> controls;
+        for (QWidget* control : view->body()->widget()->findChildren<QWidget*>()) {
+            if (qobject_cast<QComboBox*>(control) || qobject_cast<QSlider*>(control))
+                controls << control;
+        }
+        QVERIFY(controls.size() >= 3);
+        for (QWidget* control : std::as_const(controls)) {
+            scroll->setValue(0);
+            const QPointF at(control->width() / 2.0, control->height() / 2.0);
+            // Down, as a user scrolls through the tab; a hardware wheel's
+            // events are spontaneous, which is what lets them travel on.
+            QWheelEvent wheel(at, control->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&wheel);
+            QApplication::instance()->notify(control, &wheel);
+            QVERIFY2(scroll->value() > 0, control->metaObject()->className());
+        }
+        QCOMPARE(fixture.sim.defaults.values(), before);
     }
 
     void theOtherTabsAndPreviewFollowAChange()
