@@ -500,7 +500,8 @@ private slots:
     }
 
     // Every control of every tab lies inside the body's width, so nothing is
-    // cut at the right edge; the whole scrolled content is kept as a picture
+    // cut at the right edge, and the body ends 24 points below its last
+    // section; the whole scrolled content is kept as a picture
     // when TESSEL_TEST_PNG_DIR names a folder.
     void everyTabFitsTheBody_data()
     {
@@ -538,6 +539,14 @@ private slots:
                                     .arg(placed.left())
                                     .arg(placed.right())));
         }
+        // Scrolled to its end, the last section sits 24 points above the
+        // bottom edge, as the first sits 24 below the top.
+        int lastBottom = 0;
+        for (QWidget* child : body->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->isVisibleTo(body))
+                lastBottom = std::max(lastBottom, child->geometry().bottom() + 1);
+        }
+        QCOMPARE(body->height(), std::max(view->body()->viewport()->height(), lastBottom + 24));
         body->resize(width, body->heightForWidth(width) > 0 ? body->heightForWidth(width)
                                                             : body->sizeHint().height());
         keepRender(
