@@ -604,6 +604,14 @@ private slots:
         QCOMPARE(nth<ReadoutLabel>(view->layoutTab(), 1)->text(), QStringLiteral("40 pt"));
         QCOMPARE(view->layoutTab()->displayPicker()->currentIndex(), -1);
         QVERIFY(named<QRadioButton>(*view, "Horizontal strip (like ⌘Tab)")->isChecked());
+
+        // A card width that overflows the panel's arithmetic leaves no
+        // miniature rather than one of an undefined size.
+        Fixture huge({{"cardWidth", 1e308}});
+        auto hugeView = huge.view(SettingsTab::layout);
+        PreviewMiniature* miniature = hugeView->layoutPreview()->miniature();
+        QCOMPARE(miniature->sizeHint(), QSize(0, 0));
+        QCOMPARE(miniature->size(), QSize(0, 0));
     }
 };
 
