@@ -125,6 +125,18 @@ QString describe(QColor c)
     return QStringLiteral("(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue());
 }
 
+// Counts the mouse presses that reach a widget, from itself or passed on by
+// its children.
+struct PressesReaching : QObject {
+    explicit PressesReaching(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::MouseButtonPress ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Action)
@@ -323,6 +335,30 @@ private slots:
         // Badges off takes the whole section away.
         click(named<QCheckBox>(*view, "Show Safari profile badges"));
         QVERIFY(!view->appearanceTab()->profileSection()->isVisibleTo(view.get()));
+    }
+
+    // A press on a colour well or a reset button is that control's: only a
+    // press on the background reaches the window, which moves when dragged.
+    void aPressOnAColorControlDoesNotMoveTheWindow()
+    {
+        Fixture fixture({{"knownProfiles", QStringList{"Personal", "Work"}},
+                         {"profileColors", QVariantMap{{"Work", "2F6FD0"}}}});
+        auto view = fixture.view(SettingsTab::appearance);
+        ProfileColorList* rows = view->appearanceTab()->profileColors();
+        view->body()->ensureWidgetVisible(rows);
+        PressesReaching window(view.get());
+
+        const auto press = [rows](QPoint at) {
+            QTest::mousePress(rows, Qt::LeftButton, {}, at);
+            // Released away from every control, so no colour panel opens.
+            QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 1));
+        };
+        press(rows->wellRect(0).center());
+        press(rows->wellRect(1).center());
+        press(rows->resetRect(1).center());
+        QCOMPARE(window.count, 0);
+        press(rows->pillRect(0).center());
+        QCOMPARE(window.count, 1);
     }
 
     void aFractionalMetricReadsTruncatedUntilMoved()
