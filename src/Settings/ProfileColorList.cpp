@@ -195,7 +195,9 @@ void ProfileColorList::mouseReleaseEvent(QMouseEvent* event)
     } else if (wellRect(row).contains(point)) {
         const QColor current = SettingsTexts::profilePillColor(name, m_preferences.profileColors());
         const QColor chosen = QColorDialog::getColor(current, this, QString());
-        if (chosen.isValid())
+        // Closing the panel on the colour it opened with picks nothing: an
+        // automatic colour stays automatic.
+        if (chosen.isValid() && toHex(chosen) != toHex(current))
             pickColor(name, chosen);
     }
 }

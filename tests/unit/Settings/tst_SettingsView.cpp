@@ -3,6 +3,7 @@
 // drawn, probed on offscreen grabs at two pixels per point.
 #include "Brand/ColorScheme.h"
 #include "Brand/TesselBrand.h"
+#include "Brand/TesselTile.h"
 #include "Overlay/CardCollectionView.h"
 #include "Overlay/OverlayView.h"
 #include "Platform/Sim/SimPlatform.h"
@@ -26,6 +27,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,6 +35,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
 
@@ -359,6 +362,35 @@ private slots:
         QCOMPARE(window.count, 0);
         press(rows->pillRect(0).center());
         QCOMPARE(window.count, 1);
+    }
+
+    // The colour well opens the colour panel on the pill's colour; the
+    // colour confirmed there is stored, the one it opened with is not.
+    void aColorWellStoresOnlyAChangedColor()
+    {
+        Fixture fixture({{"knownProfiles", QStringList{"Work"}}});
+        auto view = fixture.view(SettingsTab::appearance);
+        ProfileColorList* rows = view->appearanceTab()->profileColors();
+        view->body()->ensureWidgetVisible(rows);
+        const auto confirmIn = [rows](const std::function<void(QColorDialog&)>& choose) {
+            QTimer::singleShot(0, rows, [choose] {
+                auto* panel = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+                QVERIFY(panel);
+                choose(*panel);
+                panel->accept();
+            });
+            QTest::mouseClick(rows, Qt::LeftButton, {}, rows->wellRect(0).center());
+        };
+
+        QColor opened;
+        confirmIn([&opened](QColorDialog& panel) { opened = panel.currentColor(); });
+        QCOMPARE(opened.rgb(), TesselTile::color("Work").rgb());
+        QVERIFY(!fixture.stored("profileColors").isValid());
+        QVERIFY(rows->resetRect(0).isEmpty());
+
+        confirmIn([](QColorDialog& panel) { panel.setCurrentColor(QColor(255, 128, 0)); });
+        QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{{"Work", "FF8000"}}));
+        QVERIFY(!rows->resetRect(0).isEmpty());
     }
 
     void aFractionalMetricReadsTruncatedUntilMoved()
