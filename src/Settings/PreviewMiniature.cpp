@@ -65,8 +65,13 @@ void PreviewMiniature::rebuild()
 
 QSize PreviewMiniature::sizeHint() const
 {
+    // A panel too large for finite arithmetic (a card width near the largest
+    // double, edited into the settings file) frames at no size at all.
+    const auto points = [](double length) {
+        return std::isfinite(length) ? int(std::ceil(length)) : 0;
+    };
     const QSizeF framed = m_geometry.framedSize();
-    return {int(std::ceil(framed.width())), int(std::ceil(framed.height()))};
+    return {points(framed.width()), points(framed.height())};
 }
 
 void PreviewMiniature::setHover(int index)

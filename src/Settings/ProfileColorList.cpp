@@ -170,6 +170,19 @@ void ProfileColorList::paintEvent(QPaintEvent* event)
     }
 }
 
+// A press on a well or a reset button starts a click on it and stays here;
+// anywhere else it goes on to the window, which moves when its background is
+// dragged. Passed on from a well, it would start that move, and the window
+// would follow the pointer after the click.
+void ProfileColorList::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    const int row = rowAt(point);
+    const bool onControl =
+        row >= 0 && (wellRect(row).contains(point) || resetRect(row).contains(point));
+    event->setAccepted(event->button() == Qt::LeftButton && onControl);
+}
+
 void ProfileColorList::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
@@ -182,7 +195,9 @@ void ProfileColorList::mouseReleaseEvent(QMouseEvent* event)
     } else if (wellRect(row).contains(point)) {
         const QColor current = SettingsTexts::profilePillColor(name, m_preferences.profileColors());
         const QColor chosen = QColorDialog::getColor(current, this, QString());
-        if (chosen.isValid())
+        // Closing the panel on the colour it opened with picks nothing: an
+        // automatic colour stays automatic.
+        if (chosen.isValid() && toHex(chosen) != toHex(current))
             pickColor(name, chosen);
     }
 }

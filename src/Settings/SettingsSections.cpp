@@ -81,6 +81,10 @@ QWidget* readoutRow(const QString& title, ReadoutLabel* readout)
 
 QVBoxLayout* tabBody(QWidget* tab)
 {
+    // The scrolling body makes the tab as tall as its sections are at the
+    // body's width; the height they would need at their narrowest (wrapped
+    // help text is taller there) must not stretch it further.
+    tab->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(24, 24, 24, 24);
     layout->setSpacing(22);

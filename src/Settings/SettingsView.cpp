@@ -10,6 +10,8 @@
 #include "Settings/SettingsStyle.h"
 #include "Settings/TabButton.h"
 
+#include <QAbstractSlider>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -157,6 +159,10 @@ QWidget* SettingsView::tabWidget(SettingsTab tab)
     }
     widget->setAutoFillBackground(false);
     m_style->applyTo(widget);
+    for (QWidget* control : widget->findChildren<QWidget*>()) {
+        if (qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractSlider*>(control))
+            control->installEventFilter(this);
+    }
     return widget;
 }
 
@@ -188,4 +194,16 @@ void SettingsView::mousePressEvent(QMouseEvent* event)
             handle->startSystemMove();
     }
     QWidget::mousePressEvent(event);
+}
+
+// A wheel turned over a pop-up or a slider scrolls the body, as it does over
+// the rest of the tab: a setting changes only when its control is used, never
+// because it passed under the pointer while the user scrolled.
+bool SettingsView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }

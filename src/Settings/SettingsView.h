@@ -56,6 +56,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* tabWidget(SettingsTab tab);

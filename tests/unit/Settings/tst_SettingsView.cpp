@@ -3,6 +3,7 @@
 // drawn, probed on offscreen grabs at two pixels per point.
 #include "Brand/ColorScheme.h"
 #include "Brand/TesselBrand.h"
+#include "Brand/TesselTile.h"
 #include "Overlay/CardCollectionView.h"
 #include "Overlay/OverlayView.h"
 #include "Platform/Sim/SimPlatform.h"
@@ -26,12 +27,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <functional>
 #include <memory>
@@ -121,6 +127,18 @@ QString describe(QColor c)
 {
     return QStringLiteral("(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue());
 }
+
+// Counts the mouse presses that reach a widget, from itself or passed on by
+// its children.
+struct PressesReaching : QObject {
+    explicit PressesReaching(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::MouseButtonPress ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
 
 } // namespace
 
@@ -241,6 +259,44 @@ private slots:
         QCOMPARE(shown->tint().alpha(), 0); // the brand theme has no tint
     }
 
+    // Scrolling the body with the pointer over a pop-up or a slider scrolls
+    // on and changes nothing, however many pass under the pointer.
+    void aWheelPassingOverControlsOnlyScrolls_data()
+    {
+        QTest::addColumn<SettingsTab>("tab");
+        QTest::newRow("appearance") << SettingsTab::appearance;
+        QTest::newRow("layout") << SettingsTab::layout;
+    }
+
+    void aWheelPassingOverControlsOnlyScrolls()
+    {
+        QFETCH(SettingsTab, tab);
+        Fixture fixture;
+        auto view = fixture.view(tab);
+        const QVariantMap before = fixture.sim.defaults.values();
+        QScrollBar* scroll = view->body()->verticalScrollBar();
+        QVERIFY(scroll->maximum() > 0);
+
+        QList<QWidget*> controls;
+        for (QWidget* control : view->body()->widget()->findChildren<QWidget*>()) {
+            if (qobject_cast<QComboBox*>(control) || qobject_cast<QSlider*>(control))
+                controls << control;
+        }
+        QVERIFY(controls.size() >= 3);
+        for (QWidget* control : std::as_const(controls)) {
+            scroll->setValue(0);
+            const QPointF at(control->width() / 2.0, control->height() / 2.0);
+            // Down, as a user scrolls through the tab; a hardware wheel's
+            // events are spontaneous, which is what lets them travel on.
+            QWheelEvent wheel(at, control->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&wheel);
+            QApplication::instance()->notify(control, &wheel);
+            QVERIFY2(scroll->value() > 0, control->metaObject()->className());
+        }
+        QCOMPARE(fixture.sim.defaults.values(), before);
+    }
+
     void theOtherTabsAndPreviewFollowAChange()
     {
         Fixture fixture;
@@ -282,6 +338,59 @@ private slots:
         // Badges off takes the whole section away.
         click(named<QCheckBox>(*view, "Show Safari profile badges"));
         QVERIFY(!view->appearanceTab()->profileSection()->isVisibleTo(view.get()));
+    }
+
+    // A press on a colour well or a reset button is that control's: only a
+    // press on the background reaches the window, which moves when dragged.
+    void aPressOnAColorControlDoesNotMoveTheWindow()
+    {
+        Fixture fixture({{"knownProfiles", QStringList{"Personal", "Work"}},
+                         {"profileColors", QVariantMap{{"Work", "2F6FD0"}}}});
+        auto view = fixture.view(SettingsTab::appearance);
+        ProfileColorList* rows = view->appearanceTab()->profileColors();
+        view->body()->ensureWidgetVisible(rows);
+        PressesReaching window(view.get());
+
+        const auto press = [rows](QPoint at) {
+            QTest::mousePress(rows, Qt::LeftButton, {}, at);
+            // Released away from every control, so no colour panel opens.
+            QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 1));
+        };
+        press(rows->wellRect(0).center());
+        press(rows->wellRect(1).center());
+        press(rows->resetRect(1).center());
+        QCOMPARE(window.count, 0);
+        press(rows->pillRect(0).center());
+        QCOMPARE(window.count, 1);
+    }
+
+    // The colour well opens the colour panel on the pill's colour; the
+    // colour confirmed there is stored, the one it opened with is not.
+    void aColorWellStoresOnlyAChangedColor()
+    {
+        Fixture fixture({{"knownProfiles", QStringList{"Work"}}});
+        auto view = fixture.view(SettingsTab::appearance);
+        ProfileColorList* rows = view->appearanceTab()->profileColors();
+        view->body()->ensureWidgetVisible(rows);
+        const auto confirmIn = [rows](const std::function<void(QColorDialog&)>& choose) {
+            QTimer::singleShot(0, rows, [choose] {
+                auto* panel = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+                QVERIFY(panel);
+                choose(*panel);
+                panel->accept();
+            });
+            QTest::mouseClick(rows, Qt::LeftButton, {}, rows->wellRect(0).center());
+        };
+
+        QColor opened;
+        confirmIn([&opened](QColorDialog& panel) { opened = panel.currentColor(); });
+        QCOMPARE(opened.rgb(), TesselTile::color("Work").rgb());
+        QVERIFY(!fixture.stored("profileColors").isValid());
+        QVERIFY(rows->resetRect(0).isEmpty());
+
+        confirmIn([](QColorDialog& panel) { panel.setCurrentColor(QColor(255, 128, 0)); });
+        QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{{"Work", "FF8000"}}));
+        QVERIFY(!rows->resetRect(0).isEmpty());
     }
 
     void aFractionalMetricReadsTruncatedUntilMoved()
@@ -459,7 +568,8 @@ private slots:
     }
 
     // Every control of every tab lies inside the body's width, so nothing is
-    // cut at the right edge; the whole scrolled content is kept as a picture
+    // cut at the right edge, and the body ends 24 points below its last
+    // section; the whole scrolled content is kept as a picture
     // when TESSEL_TEST_PNG_DIR names a folder.
     void everyTabFitsTheBody_data()
     {
@@ -497,6 +607,14 @@ private slots:
                                     .arg(placed.left())
                                     .arg(placed.right())));
         }
+        // Scrolled to its end, the last section sits 24 points above the
+        // bottom edge, as the first sits 24 below the top.
+        int lastBottom = 0;
+        for (QWidget* child : body->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->isVisibleTo(body))
+                lastBottom = std::max(lastBottom, child->geometry().bottom() + 1);
+        }
+        QCOMPARE(body->height(), std::max(view->body()->viewport()->height(), lastBottom + 24));
         body->resize(width, body->heightForWidth(width) > 0 ? body->heightForWidth(width)
                                                             : body->sizeHint().height());
         keepRender(
@@ -554,6 +672,14 @@ private slots:
         QCOMPARE(nth<ReadoutLabel>(view->layoutTab(), 1)->text(), QStringLiteral("40 pt"));
         QCOMPARE(view->layoutTab()->displayPicker()->currentIndex(), -1);
         QVERIFY(named<QRadioButton>(*view, "Horizontal strip (like ⌘Tab)")->isChecked());
+
+        // A card width that overflows the panel's arithmetic leaves no
+        // miniature rather than one of an undefined size.
+        Fixture huge({{"cardWidth", 1e308}});
+        auto hugeView = huge.view(SettingsTab::layout);
+        PreviewMiniature* miniature = hugeView->layoutPreview()->miniature();
+        QCOMPARE(miniature->sizeHint(), QSize(0, 0));
+        QCOMPARE(miniature->size(), QSize(0, 0));
     }
 };
 
