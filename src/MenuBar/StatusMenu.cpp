@@ -10,6 +10,7 @@
 #include "Services/WindowFocusService.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 
@@ -93,6 +94,29 @@ void StatusMenu::buildMenu()
     connect(quit, &QAction::triggered, this, call(m_commands.quit));
 
     connect(menu, &QMenu::aboutToShow, this, &StatusMenu::menuWillOpen);
+    for (QMenu* open : {menu, debug, m_focusSubmenu.data()})
+        open->installEventFilter(this);
+}
+
+bool StatusMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    // The menu pops up on its own, attached to no window, so Qt matches the
+    // shortcuts it shows against nothing; while it or one of its submenus is
+    // open and has the keyboard, its key equivalents are matched here.
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    const QList<QAction*> items = m_menu->actions();
+    const auto item = std::find_if(items.begin(), items.end(), [&pressed](const QAction* action) {
+        return action->isEnabled() && !action->shortcut().isEmpty() &&
+               action->shortcut() == pressed;
+    });
+    if (item == items.end())
+        return QObject::eventFilter(watched, event);
+    // The command may open a window or end the program: the menus go first.
+    m_menu->close();
+    (*item)->trigger();
+    return true;
 }
 
 bool StatusMenu::isRunning(Browser browser) const

@@ -81,6 +81,9 @@ public:
     // The exact texts these tools show.
     static QString accessibilityNeededText();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenu();
     bool anyEnabledAppRunning() const;

@@ -47,6 +47,8 @@ struct Harness {
             shown << Shown{title, text};
         };
         result.printLine = [this](const QString& line) { printed << line; };
+        result.showSettings = [this] { commanded << QStringLiteral("settings"); };
+        result.quit = [this] { commanded << QStringLiteral("quit"); };
         return result;
     }
 
@@ -72,6 +74,7 @@ struct Harness {
     PreferencesService preferences;
     StatusMenu menu;
     QStringList printed;
+    QStringList commanded;
     QList<Shown> shown;
 };
 
@@ -117,6 +120,46 @@ private slots:
                             QStringLiteral("---"),
                             QStringLiteral("Quit Tessel Nav [Ctrl+Q]"),
                         }));
+    }
+
+    // The shortcuts the menu shows work while it is open, from a submenu too,
+    // and close every menu before the command runs.
+    void keyEquivalentsWhileOpen_data()
+    {
+        QTest::addColumn<bool>("inDebug");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("expected");
+        const int ctrl = Qt::ControlModifier;
+        QTest::newRow("quit") << false << int(Qt::Key_Q) << ctrl << "quit";
+        QTest::newRow("settings") << false << int(Qt::Key_Comma) << ctrl << "settings";
+        QTest::newRow("quit from Debug") << true << int(Qt::Key_Q) << ctrl << "quit";
+        QTest::newRow("plain q") << false << int(Qt::Key_Q) << 0 << "";
+        QTest::newRow("other shortcut") << false << int(Qt::Key_W) << ctrl << "";
+    }
+
+    void keyEquivalentsWhileOpen()
+    {
+        QFETCH(bool, inDebug);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, expected);
+        Harness h(SimModel{}, {});
+        QMenu* menu = h.menu.menu();
+        menu->popup(QPoint(100, 100));
+        QTRY_VERIFY(menu->isVisible());
+        QMenu* debug = menu->actions().at(5)->menu();
+        if (inDebug) {
+            menu->setActiveAction(menu->actions().at(5));
+            debug->popup(QPoint(300, 150));
+            QTRY_VERIFY(debug->isVisible());
+        }
+        QTest::keyClick(inDebug ? debug : menu, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(h.commanded.join(QLatin1Char(',')), expected);
+        QCOMPARE(menu->isVisible(), expected.isEmpty());
+        if (expected.isEmpty())
+            menu->close();
+        QTRY_VERIFY(!debug->isVisible());
     }
 
     void emptyFocusSubmenu_data()
