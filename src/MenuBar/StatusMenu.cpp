@@ -1,5 +1,7 @@
 #include "MenuBar/StatusMenu.h"
 
+#include "MenuBar/ScrollingMenuStyle.h"
+
 #include "Platform/UrlOpener.h"
 #include "Platform/Workspace.h"
 #include "Services/PermissionsService.h"
@@ -94,8 +96,12 @@ void StatusMenu::buildMenu()
     connect(quit, &QAction::triggered, this, call(m_commands.quit));
 
     connect(menu, &QMenu::aboutToShow, this, &StatusMenu::menuWillOpen);
-    for (QMenu* open : {menu, debug, m_focusSubmenu.data()})
+    // The Focus Window submenu lists every window, however many there are.
+    m_menuStyle = std::make_unique<ScrollingMenuStyle>();
+    for (QMenu* open : {menu, debug, m_focusSubmenu.data()}) {
+        open->setStyle(m_menuStyle.get());
         open->installEventFilter(this);
+    }
 }
 
 bool StatusMenu::eventFilter(QObject* watched, QEvent* event)

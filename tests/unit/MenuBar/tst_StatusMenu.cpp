@@ -240,6 +240,33 @@ private slots:
         QTRY_COMPARE(h.sim.host.snapshot().frontmostPid, std::optional<pid_t>(612));
     }
 
+    // Hundreds of windows: the submenu stays on the screen and scrolls to
+    // its last item rather than running off the screen in columns.
+    void longFocusSubmenuStaysOnScreen()
+    {
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501);
+        for (int i = 0; i < 500; ++i)
+            b.window(QStringLiteral("Window %1").arg(i)).windowNumber(1000 + i);
+        Harness h(b.build(), {Browser::safari});
+        h.menu.menuWillOpen();
+        QMenu* focus = h.menu.focusSubmenu();
+        QCOMPARE(focus->actions().size(), 500);
+        focus->popup(QPoint(10, 10));
+        QTRY_VERIFY(focus->isVisible());
+        const QRect screen = focus->screen()->availableGeometry();
+        QVERIFY(screen.contains(focus->geometry()));
+        QAction* last = focus->actions().last();
+        focus->setActiveAction(last);
+        QVERIFY2(focus->rect().contains(focus->actionGeometry(last)),
+                 qPrintable(QStringLiteral("last item at %1,%2 in a menu of %3x%4")
+                                .arg(focus->actionGeometry(last).x())
+                                .arg(focus->actionGeometry(last).y())
+                                .arg(focus->width())
+                                .arg(focus->height())));
+        focus->close();
+    }
+
     void report()
     {
         SimScenarioBuilder b;
