@@ -28,6 +28,13 @@ QString orMissing(const std::optional<QString>& value)
     return value ? *value : missing;
 }
 
+// A menu item's text marks its keyboard mnemonic with an ampersand; window
+// titles and error messages are shown as they are.
+QString literalItemText(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 } // namespace
 
 StatusMenu::StatusMenu(Services services, Commands commands, QObject* parent)
@@ -217,7 +224,7 @@ void StatusMenu::rebuildFocusSubmenu()
                 QStringLiteral("[%1] %2").arg(window.browser.displayName(), displayName(window));
             if (window.isMinimized)
                 title += QStringLiteral(" (minimized)");
-            QAction* item = m_focusSubmenu->addAction(title);
+            QAction* item = m_focusSubmenu->addAction(literalItemText(title));
             item->setData(i);
             connect(item, &QAction::triggered, this, [this, i] { focusWindow(i); });
         }
@@ -227,8 +234,8 @@ void StatusMenu::rebuildFocusSubmenu()
         m_focusSubmenu->addSeparator();
         for (const auto& [browser, error] : errors) {
             m_focusSubmenu
-                ->addAction(
-                    QStringLiteral("%1 %2: %3").arg(warningSign, browser.displayName(), error))
+                ->addAction(literalItemText(
+                    QStringLiteral("%1 %2: %3").arg(warningSign, browser.displayName(), error)))
                 ->setEnabled(false);
         }
     }

@@ -240,6 +240,32 @@ private slots:
         QTRY_COMPARE(h.sim.host.snapshot().frontmostPid, std::optional<pid_t>(612));
     }
 
+    // Titles and messages are shown as they are: an ampersand in them is not
+    // taken for a keyboard mnemonic (iconText() is the text as a menu shows it).
+    void ampersandsAreShownAsTheyAre()
+    {
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501);
+        b.window(QStringLiteral("Q&A")).windowNumber(88);
+        b.window(QStringLiteral("R && D")).windowNumber(89);
+        b.model().instances.last().scripting.error =
+            QVariantMap{{QStringLiteral("NSAppleScriptErrorMessage"), QStringLiteral("Cut & run")},
+                        {QStringLiteral("NSAppleScriptErrorNumber"), -1}};
+        Harness h(b.build(), {Browser::safari});
+        h.menu.menuWillOpen();
+        QTRY_COMPARE(h.metadata.lastErrors().size(), 1);
+        h.menu.menuNeedsUpdate();
+        QStringList shown;
+        for (const QAction* action : h.menu.focusSubmenu()->actions())
+            shown << action->iconText();
+        QCOMPARE(shown, (QStringList{
+                            QStringLiteral("[Safari] Q&A"),
+                            QStringLiteral("[Safari] R && D"),
+                            QString(),
+                            QStringLiteral("\u26A0\uFE0F Safari: Cut & run (-1)"),
+                        }));
+    }
+
     // Hundreds of windows: the submenu stays on the screen and scrolls to
     // its last item rather than running off the screen in columns.
     void longFocusSubmenuStaysOnScreen()
