@@ -20,10 +20,14 @@ QRectF menuPanelFrame(const QRectF& buttonFrame, const QSizeF& size,
                       const std::optional<QRectF>& visibleFrame)
 {
     double x = buttonFrame.center().x() - size.width() / 2;
-    const double y = buttonFrame.y() - size.height() - 6;
+    double y = buttonFrame.y() - size.height() - 6;
     if (visibleFrame) {
         x = std::max(x, visibleFrame->left() + 8);
         x = std::min(x, visibleFrame->right() - size.width() - 8);
+        // Under an item at the top of the screen there is always room; under
+        // one in a bottom panel the panel would open out of sight.
+        if (y < visibleFrame->y())
+            y = buttonFrame.y() + buttonFrame.height() + 6;
     }
     return QRectF(QPointF(x, y), size);
 }

@@ -22,7 +22,9 @@ class Workspace;
 
 // Where the panel goes: centred under the status item's button, 6 points
 // below it, kept 8 points inside the visible frame of the button's screen
-// horizontally (the right edge wins when there is not room for both). All in
+// horizontally (the right edge wins when there is not room for both). An
+// item in a tray along the bottom of the screen, where there is no room
+// under it, has the panel 6 points above it instead. All in
 // bottom-left-origin points.
 QRectF menuPanelFrame(const QRectF& buttonFrame, const QSizeF& size,
                       const std::optional<QRectF>& visibleFrame);

@@ -1,5 +1,7 @@
 #include "MenuBar/StatusMenu.h"
 
+#include "MenuBar/ScrollingMenuStyle.h"
+
 #include "Platform/UrlOpener.h"
 #include "Platform/Workspace.h"
 #include "Services/PermissionsService.h"
@@ -10,6 +12,7 @@
 #include "Services/WindowFocusService.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 
@@ -23,6 +26,13 @@ const QString missing = QStringLiteral("\u2013");
 QString orMissing(const std::optional<QString>& value)
 {
     return value ? *value : missing;
+}
+
+// A menu item's text marks its keyboard mnemonic with an ampersand; window
+// titles and error messages are shown as they are.
+QString literalItemText(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 } // namespace
@@ -93,6 +103,33 @@ void StatusMenu::buildMenu()
     connect(quit, &QAction::triggered, this, call(m_commands.quit));
 
     connect(menu, &QMenu::aboutToShow, this, &StatusMenu::menuWillOpen);
+    // The Focus Window submenu lists every window, however many there are.
+    m_menuStyle = std::make_unique<ScrollingMenuStyle>();
+    for (QMenu* open : {menu, debug, m_focusSubmenu.data()}) {
+        open->setStyle(m_menuStyle.get());
+        open->installEventFilter(this);
+    }
+}
+
+bool StatusMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    // The menu pops up on its own, attached to no window, so Qt matches the
+    // shortcuts it shows against nothing; while it or one of its submenus is
+    // open and has the keyboard, its key equivalents are matched here.
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    const QList<QAction*> items = m_menu->actions();
+    const auto item = std::find_if(items.begin(), items.end(), [&pressed](const QAction* action) {
+        return action->isEnabled() && !action->shortcut().isEmpty() &&
+               action->shortcut() == pressed;
+    });
+    if (item == items.end())
+        return QObject::eventFilter(watched, event);
+    // The command may open a window or end the program: the menus go first.
+    m_menu->close();
+    (*item)->trigger();
+    return true;
 }
 
 bool StatusMenu::isRunning(Browser browser) const
@@ -187,7 +224,7 @@ void StatusMenu::rebuildFocusSubmenu()
                 QStringLiteral("[%1] %2").arg(window.browser.displayName(), displayName(window));
             if (window.isMinimized)
                 title += QStringLiteral(" (minimized)");
-            QAction* item = m_focusSubmenu->addAction(title);
+            QAction* item = m_focusSubmenu->addAction(literalItemText(title));
             item->setData(i);
             connect(item, &QAction::triggered, this, [this, i] { focusWindow(i); });
         }
@@ -197,8 +234,8 @@ void StatusMenu::rebuildFocusSubmenu()
         m_focusSubmenu->addSeparator();
         for (const auto& [browser, error] : errors) {
             m_focusSubmenu
-                ->addAction(
-                    QStringLiteral("%1 %2: %3").arg(warningSign, browser.displayName(), error))
+                ->addAction(literalItemText(
+                    QStringLiteral("%1 %2: %3").arg(warningSign, browser.displayName(), error)))
                 ->setEnabled(false);
         }
     }

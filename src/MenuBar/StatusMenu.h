@@ -14,6 +14,7 @@
 #include <memory>
 
 class PermissionsService;
+class ScrollingMenuStyle;
 class PreferencesService;
 class SafariMetadataService;
 class SafariWindowService;
@@ -81,6 +82,9 @@ public:
     // The exact texts these tools show.
     static QString accessibilityNeededText();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenu();
     bool anyEnabledAppRunning() const;
@@ -93,6 +97,7 @@ private:
 
     Services m_services;
     Commands m_commands;
+    std::unique_ptr<ScrollingMenuStyle> m_menuStyle; // outlives the menus
     std::unique_ptr<QMenu> m_menu;
     QPointer<QMenu> m_focusSubmenu;
     QList<SafariWindow> m_menuWindows;

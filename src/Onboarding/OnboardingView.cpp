@@ -57,6 +57,9 @@ void setTextColor(QLabel* label, const QColor& color)
 QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
+    // Every text here is shown as it is, the apps' own error messages too:
+    // nothing in them is markup.
+    label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     setTextColor(label, color);
     return label;

@@ -140,6 +140,8 @@ private slots:
         QTest::newRow("left edge") << QRectF(4, 957, 22, 25) << QRectF(8, 751, 252, 200);
         // A screen to the left of the primary: its own visible frame counts.
         QTest::newRow("negative x") << QRectF(-30, 957, 22, 25) << QRectF(-260, 751, 252, 200);
+        // A tray along the bottom: no room under the item, so above it.
+        QTest::newRow("bottom tray") << QRectF(700, 8, 22, 24) << QRectF(585, 38, 252, 200);
     }
 
     void placement()

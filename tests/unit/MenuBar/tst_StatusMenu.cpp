@@ -47,6 +47,8 @@ struct Harness {
             shown << Shown{title, text};
         };
         result.printLine = [this](const QString& line) { printed << line; };
+        result.showSettings = [this] { commanded << QStringLiteral("settings"); };
+        result.quit = [this] { commanded << QStringLiteral("quit"); };
         return result;
     }
 
@@ -72,6 +74,7 @@ struct Harness {
     PreferencesService preferences;
     StatusMenu menu;
     QStringList printed;
+    QStringList commanded;
     QList<Shown> shown;
 };
 
@@ -117,6 +120,46 @@ private slots:
                             QStringLiteral("---"),
                             QStringLiteral("Quit Tessel Nav [Ctrl+Q]"),
                         }));
+    }
+
+    // The shortcuts the menu shows work while it is open, from a submenu too,
+    // and close every menu before the command runs.
+    void keyEquivalentsWhileOpen_data()
+    {
+        QTest::addColumn<bool>("inDebug");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("expected");
+        const int ctrl = Qt::ControlModifier;
+        QTest::newRow("quit") << false << int(Qt::Key_Q) << ctrl << "quit";
+        QTest::newRow("settings") << false << int(Qt::Key_Comma) << ctrl << "settings";
+        QTest::newRow("quit from Debug") << true << int(Qt::Key_Q) << ctrl << "quit";
+        QTest::newRow("plain q") << false << int(Qt::Key_Q) << 0 << "";
+        QTest::newRow("other shortcut") << false << int(Qt::Key_W) << ctrl << "";
+    }
+
+    void keyEquivalentsWhileOpen()
+    {
+        QFETCH(bool, inDebug);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, expected);
+        Harness h(SimModel{}, {});
+        QMenu* menu = h.menu.menu();
+        menu->popup(QPoint(100, 100));
+        QTRY_VERIFY(menu->isVisible());
+        QMenu* debug = menu->actions().at(5)->menu();
+        if (inDebug) {
+            menu->setActiveAction(menu->actions().at(5));
+            debug->popup(QPoint(300, 150));
+            QTRY_VERIFY(debug->isVisible());
+        }
+        QTest::keyClick(inDebug ? debug : menu, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(h.commanded.join(QLatin1Char(',')), expected);
+        QCOMPARE(menu->isVisible(), expected.isEmpty());
+        if (expected.isEmpty())
+            menu->close();
+        QTRY_VERIFY(!debug->isVisible());
     }
 
     void emptyFocusSubmenu_data()
@@ -195,6 +238,59 @@ private slots:
         h.menu.focusWindow(2);
         QCOMPARE(h.printed, QStringList{QStringLiteral("Focusing: Pulls")});
         QTRY_COMPARE(h.sim.host.snapshot().frontmostPid, std::optional<pid_t>(612));
+    }
+
+    // Titles and messages are shown as they are: an ampersand in them is not
+    // taken for a keyboard mnemonic (iconText() is the text as a menu shows it).
+    void ampersandsAreShownAsTheyAre()
+    {
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501);
+        b.window(QStringLiteral("Q&A")).windowNumber(88);
+        b.window(QStringLiteral("R && D")).windowNumber(89);
+        b.model().instances.last().scripting.error =
+            QVariantMap{{QStringLiteral("NSAppleScriptErrorMessage"), QStringLiteral("Cut & run")},
+                        {QStringLiteral("NSAppleScriptErrorNumber"), -1}};
+        Harness h(b.build(), {Browser::safari});
+        h.menu.menuWillOpen();
+        QTRY_COMPARE(h.metadata.lastErrors().size(), 1);
+        h.menu.menuNeedsUpdate();
+        QStringList shown;
+        for (const QAction* action : h.menu.focusSubmenu()->actions())
+            shown << action->iconText();
+        QCOMPARE(shown, (QStringList{
+                            QStringLiteral("[Safari] Q&A"),
+                            QStringLiteral("[Safari] R && D"),
+                            QString(),
+                            QStringLiteral("\u26A0\uFE0F Safari: Cut & run (-1)"),
+                        }));
+    }
+
+    // Hundreds of windows: the submenu stays on the screen and scrolls to
+    // its last item rather than running off the screen in columns.
+    void longFocusSubmenuStaysOnScreen()
+    {
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501);
+        for (int i = 0; i < 500; ++i)
+            b.window(QStringLiteral("Window %1").arg(i)).windowNumber(1000 + i);
+        Harness h(b.build(), {Browser::safari});
+        h.menu.menuWillOpen();
+        QMenu* focus = h.menu.focusSubmenu();
+        QCOMPARE(focus->actions().size(), 500);
+        focus->popup(QPoint(10, 10));
+        QTRY_VERIFY(focus->isVisible());
+        const QRect screen = focus->screen()->availableGeometry();
+        QVERIFY(screen.contains(focus->geometry()));
+        QAction* last = focus->actions().last();
+        focus->setActiveAction(last);
+        QVERIFY2(focus->rect().contains(focus->actionGeometry(last)),
+                 qPrintable(QStringLiteral("last item at %1,%2 in a menu of %3x%4")
+                                .arg(focus->actionGeometry(last).x())
+                                .arg(focus->actionGeometry(last).y())
+                                .arg(focus->width())
+                                .arg(focus->height())));
+        focus->close();
     }
 
     void report()

@@ -5,6 +5,7 @@
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "support/WidgetRender.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -224,21 +225,31 @@ private slots:
     void automationTestShowsItsResult_data()
     {
         QTest::addColumn<bool>("denied");
+        QTest::addColumn<QString>("appError");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("passed");
-        QTest::newRow("passed") << false << "Safari: 1 window \u2713" << true;
-        QTest::newRow("failed") << true
+        QTest::newRow("passed") << false << QString() << "Safari: 1 window \u2713" << true;
+        QTest::newRow("failed") << true << QString()
                                 << "Safari: Not authorized to send Apple events to Safari. (-1743)"
                                 << false;
+        // The app's own words, whatever they hold, are shown as they are.
+        QTest::newRow("markup in the app's message")
+            << false << "Expected <b> but found &lt;end&gt;"
+            << "Safari: Expected <b> but found &lt;end&gt; (-2741)" << false;
     }
     void automationTestShowsItsResult()
     {
         QFETCH(bool, denied);
+        QFETCH(QString, appError);
         QFETCH(QString, text);
         QFETCH(bool, passed);
         SimScenarioBuilder builder;
         builder.install(Browser::safari).launch(Browser::safari, 300).window("A").script("1");
         builder.lastInstance().scripting.automationDenied = denied;
+        if (!appError.isEmpty())
+            builder.lastInstance().scripting.error =
+                QVariantMap{{QStringLiteral("NSAppleScriptErrorMessage"), appError},
+                            {QStringLiteral("NSAppleScriptErrorNumber"), -2741}};
         Window w(builder.build());
         QWidget& window = w.show();
         auto* status = w.row(automation).findChild<QLabel*>(QStringLiteral("statusText"));
@@ -252,6 +263,8 @@ private slots:
                    QStringLiteral("setup-window-automation-%1").arg(QTest::currentDataTag()));
         QVERIFY(status->isVisibleTo(&window));
         QCOMPARE(status->text(), text);
+        // What the label shows (and tells assistive tools), not just what it holds.
+        QCOMPARE(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), text);
         QVERIFY(window.height() > heightBefore); // the window grows to fit the line
         const int hue = textHue(*status);
         if (passed) {

@@ -19,7 +19,6 @@ namespace {
 
 constexpr double menuBarHeight = 26;
 constexpr double dockHeight = 40;
-constexpr double statusItemSide = 22;
 constexpr double statusItemGap = 4;
 constexpr double titleBarHeight = 22;
 constexpr int typedTextLimit = 400;
@@ -263,7 +262,7 @@ void SimDesktopWindow::paintEvent(QPaintEvent*)
         if (m_pressedItem == statusItems[i]) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(QColor(0, 0, 0, 30));
-            painter.drawRoundedRect(slot, 5, 5);
+            painter.drawRoundedRect(slot.adjusted(0, 2, 0, -2), 5, 5);
         }
         const QImage& image = statusItems[i]->image();
         if (image.isNull())
@@ -370,10 +369,10 @@ void SimDesktopWindow::paintPrompt(QPainter& painter) const
 
 QRectF SimDesktopWindow::statusItemRect(int index) const
 {
-    // The oldest item sits rightmost, as in a status bar.
-    const double right = width() - 10 - index * (statusItemSide + statusItemGap);
-    return QRectF(right - statusItemSide, (menuBarHeight - statusItemSide) / 2, statusItemSide,
-                  statusItemSide);
+    // The oldest item sits rightmost, as in a status bar. Items are squares
+    // as tall as the bar, so whatever hangs under an item hangs under the bar.
+    const double right = width() - 10 - index * (menuBarHeight + statusItemGap);
+    return QRectF(right - menuBarHeight, 0, menuBarHeight, menuBarHeight);
 }
 
 void SimDesktopWindow::placeStatusItems()
@@ -424,6 +423,14 @@ void SimDesktopWindow::mousePressEvent(QMouseEvent* event)
     emit mouseDownElsewhere(right ? MonitoredEvent::Type::rightMouseDown
                                   : MonitoredEvent::Type::leftMouseDown);
     const QPointF at = event->position();
+    if (at.y() < menuBarHeight) {
+        // The host's menu bar belongs to no app: a click on it leaves the
+        // keyboard with the window that had it, though the platform hands
+        // the keyboard to this window at every press.
+        QWindow* keyWindow = QGuiApplication::focusWindow();
+        if (keyWindow && keyWindow != windowHandle())
+            keyWindow->requestActivate();
+    }
     const QList<SimStatusItem*> statusItems = m_statusBar.items();
     for (int i = 0; i < statusItems.size(); ++i) {
         if (statusItemRect(i).contains(at)) {
