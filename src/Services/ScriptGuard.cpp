@@ -6,11 +6,13 @@
 #include <QHash>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 QString GuardError::description() const
 {
@@ -37,7 +39,9 @@ struct ScriptGuard::State {
     // already past the check may still be on its way into the platform, which
     // is why the platform has to outlive every script the guard started.
     int pendingStarts = 0;
-    bool closed = false;
+    // Read by waiting callers under their job's lock, hence atomic.
+    std::atomic<bool> closed = false;
+    std::vector<std::shared_ptr<Job>> waiting; // callers inside execute()
 };
 
 // One script run: the result slots and the hand-off to the waiting caller.
@@ -56,9 +60,27 @@ ScriptGuard::ScriptGuard(AppleScript& appleScript, SystemLog& systemLog, Clock& 
 
 ScriptGuard::~ScriptGuard()
 {
+    close();
     std::unique_lock lock(m_state->mutex);
-    m_state->closed = true;
     m_state->started.wait(lock, [this] { return m_state->pendingStarts == 0; });
+}
+
+void ScriptGuard::close()
+{
+    std::vector<std::shared_ptr<Job>> waiting;
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->closed = true;
+        waiting = m_state->waiting;
+    }
+    // Taking each job's lock orders this after a caller's last look at
+    // `closed`: it either sees it set or is already waiting for this call.
+    for (const std::shared_ptr<Job>& job : waiting) {
+        {
+            std::lock_guard lock(job->mutex);
+        }
+        job->answered.notify_all();
+    }
 }
 
 bool ScriptGuard::safeMode() const
@@ -87,6 +109,8 @@ GuardResult ScriptGuard::execute(const AppleScriptProgram& program, Browser brow
 {
     {
         std::lock_guard lock(m_state->mutex);
+        if (m_state->closed)
+            return GuardError{GuardError::timedOut, browser};
         if (m_state->safeMode)
             return GuardError{GuardError::benched, browser};
         Breaker breaker = m_state->breakers.value(browser);
@@ -105,9 +129,14 @@ GuardResult ScriptGuard::execute(const AppleScriptProgram& program, Browser brow
     }
 
     const auto job = std::make_shared<Job>();
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->waiting.push_back(job);
+    }
     if (!startScript(program, browser, job)) {
         // No thread to run it on: the script was never sent.
         std::lock_guard lock(m_state->mutex);
+        std::erase(m_state->waiting, job);
         m_state->breakers[browser].inFlight = false;
         return GuardError{GuardError::busy, browser};
     }
@@ -117,8 +146,15 @@ GuardResult ScriptGuard::execute(const AppleScriptProgram& program, Browser brow
         std::unique_lock lock(job->mutex);
         // Clamped so that a nonsensical time-out cannot overflow the clock.
         const double seconds = timeoutSeconds > 0 ? std::min(timeoutSeconds, 86400.0) : 0.0;
-        answered = job->answered.wait_for(lock, std::chrono::duration<double>(seconds),
-                                          [&] { return job->done; });
+        answered = job->answered.wait_for(lock, std::chrono::duration<double>(seconds), [&] {
+            return job->done || m_state->closed;
+        }) && job->done;
+    }
+    {
+        std::lock_guard lock(m_state->mutex);
+        std::erase(m_state->waiting, job);
+        if (!answered && m_state->closed)
+            return GuardError{GuardError::timedOut, browser}; // let go, no strike
     }
 
     if (answered) {

@@ -61,8 +61,15 @@ public:
     void setSafeMode(bool on);
 
     // Runs the program for the app, waiting at most timeoutSeconds for it.
-    // Blocks the calling thread for no longer than that (plus the lock).
+    // Blocks the calling thread for no longer than that (plus the lock), or
+    // until the guard is closed.
     GuardResult execute(const AppleScriptProgram& program, Browser browser, double timeoutSeconds);
+
+    // For the program's exit: every later request is refused as timed out
+    // without being sent, and every caller still waiting for a script is let
+    // go at once the same way, so that a hung app cannot hold up the services'
+    // teardown (the metadata queue waits for its running job).
+    void close();
 
     // An app's breaker, for diagnostics; no value before its first admitted request.
     struct Breaker {

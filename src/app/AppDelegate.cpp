@@ -80,7 +80,12 @@ AppDelegate::AppDelegate(AppEnvironment environment, AppTimings timings, QObject
     m_icons = std::make_unique<BrowserIconCache>(platform.workspace);
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate()
+{
+    // The services go before the guard; one of them may be waiting out a
+    // hung app's script, which must not hold up the quit.
+    m_scriptGuard->close();
+}
 
 RecentWindowTracker& AppDelegate::recentTracker()
 {

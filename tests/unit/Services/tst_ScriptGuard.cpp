@@ -243,6 +243,31 @@ private slots:
         QTRY_COMPARE(m_sim->control.heldScriptCount(acrobatID), 0);
     }
 
+    // Quitting with a hung app: the caller waiting for it and every later
+    // request are let go at once, timed out without a strike or a send.
+    void closingLetsWaitingCallersGo()
+    {
+        setScripting(acrobatID, [](SimScripting& s) { s.hangs = true; });
+        GuardResult waiting = GuardedRun{};
+        std::thread caller(
+            [&] { waiting = m_guard->execute(acrobatNames, Browser::acrobat, longWait); });
+        QTRY_COMPARE(m_sim->control.heldScriptCount(acrobatID), 1);
+
+        QElapsedTimer timer;
+        timer.start();
+        m_guard->close();
+        caller.join();
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(isError(waiting, GuardError::timedOut));
+        QCOMPARE(m_guard->breaker(Browser::acrobat)->strikes, 0);
+
+        setScripting(finderID, [](SimScripting& s) { s.hangs = true; });
+        QVERIFY(isError(m_guard->execute(finderFocus, Browser::finder, longWait),
+                        GuardError::timedOut));
+        QVERIFY(timer.elapsed() < 1000);
+        QCOMPARE(m_sim->control.heldScriptCount(finderID), 0); // never sent
+    }
+
     void aHostMayGoWhileItsScriptHangs()
     {
         setScripting(acrobatID, [](SimScripting& s) { s.hangs = true; });
