@@ -11,10 +11,12 @@
 #include "support/OverlayFixture.h"
 
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -84,6 +86,17 @@ std::unique_ptr<OverlayView> standalone(OverlayFixture& fixture, QSize size = {1
     QCoreApplication::processEvents();
     return view;
 }
+
+class QuickToolTipStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 } // namespace
 
@@ -401,6 +414,30 @@ private slots:
                           QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(area.viewport(), &wheel);
         QVERIFY(area.horizontalScrollBar()->value() < scrolled);
+    }
+
+    // The panel never becomes the active window, yet the chips' help texts
+    // naming their shortcuts still come up under the pointer.
+    void chipToolTipsShowOnTheInactivePanel()
+    {
+        OverlayFixture fixture(reducedMotion(OverlayFixture::defaultScenario()));
+        fixture.showAndSettle();
+        OverlayView& view = shownView(fixture);
+        QWidget frontmost; // the application the user is in
+        frontmost.show();
+        frontmost.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frontmost));
+        QVERIFY(!view.window()->isActiveWindow());
+        BrowserIconChip* chip = view.chipRow().findChildren<BrowserIconChip*>().value(1);
+        QVERIFY(chip);
+        // The help text wakes at once instead of after the style's delay.
+        QuickToolTipStyle style;
+        chip->setStyle(&style);
+        QTest::mouseMove(chip, chip->rect().center());
+        QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 500);
+        QCOMPARE(QToolTip::text(), chip->toolTip());
+        QToolTip::hideText();
+        chip->setStyle(nullptr);
     }
 
     // A thousand windows in a grid: only what the viewport shows is drawn.
