@@ -416,6 +416,44 @@ private slots:
         QVERIFY(area.horizontalScrollBar()->value() < scrolled);
     }
 
+    // A re-listing that adds windows before the selected one moves its card
+    // further along the strip, past where the strip ended: it is still
+    // scrolled fully into view.
+    void growingListKeepsTheSelectionInView()
+    {
+        SimScenarioBuilder builder = OverlayFixture::desktop();
+        builder.install(Browser::firefox);
+        QStringList titles;
+        for (int i = 0; i < 12; ++i)
+            titles << QStringLiteral("Window %1").arg(i);
+        OverlayFixture::withWindows(builder, Browser::firefox, 700, titles, 1000);
+        OverlayFixture fixture(reducedMotion(builder.build()));
+        fixture.showAndSettle(-1);
+        fixture.controller.hide();
+        fixture.changeModel([](SimModel& model) {
+            auto& windows = model.instance(700)->windows;
+            windows.prepend(OverlayFixture::window(QStringLiteral("New 1"), 2000));
+            windows.prepend(OverlayFixture::window(QStringLiteral("New 2"), 2001));
+        });
+        fixture.controller.show(-1, std::nullopt); // from the cache: the last of twelve
+        QCoreApplication::processEvents();
+        fixture.controller.finishBackgroundDiscovery();
+        QCoreApplication::processEvents();
+        QCOMPARE(fixture.controller.windows().size(), 14);
+        QCOMPARE(fixture.selectedTitle(), QStringLiteral("Window 11"));
+
+        OverlayView& view = shownView(fixture);
+        const QScrollArea& area = view.cardScrollArea();
+        const QRect card = view.cards().cardRect(fixture.controller.selectedIndex());
+        const int left = area.horizontalScrollBar()->value();
+        QVERIFY2(card.left() >= left && card.right() < left + area.viewport()->width(),
+                 qPrintable(QStringLiteral("card %1..%2, shown %3..%4")
+                                .arg(card.left())
+                                .arg(card.right())
+                                .arg(left)
+                                .arg(left + area.viewport()->width())));
+    }
+
     // The panel never becomes the active window, yet the chips' help texts
     // naming their shortcuts still come up under the pointer.
     void chipToolTipsShowOnTheInactivePanel()
