@@ -3,6 +3,7 @@
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
 #include "Overlay/OverlayRules.h"
+#include "Overlay/RoundedFill.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -70,7 +71,7 @@ void AllChip::paintEvent(QPaintEvent*)
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     const Style colors = style(m_isActive, m_isTesselTheme, m_scheme);
     const QRectF capsule(rect());
-    painter.fillPath(capsuleShape(capsule), colors.fill);
+    RoundedFill::paint(painter, capsule, capsule.height() / 2, colors.fill);
     painter.setPen(colors.text);
     m_label.drawCentred(painter, capsule.center());
 }

@@ -1,6 +1,7 @@
 #include "Overlay/BrowserIconChip.h"
 
 #include "Brand/TesselBrand.h"
+#include "Overlay/RoundedFill.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -48,7 +49,7 @@ void BrowserIconChip::paintEvent(QPaintEvent*)
     const Style colors = style(m_isActive, m_isTesselTheme, m_scheme);
     painter.setOpacity(colors.opacity);
     const QRectF square(rect());
-    painter.fillPath(chipShape(square), colors.fill);
+    RoundedFill::paint(painter, square, chipRadius, colors.fill);
 
     const QPointF centre = square.center();
     if (!m_icon.isNull()) {

@@ -11,6 +11,8 @@ OverlayPanel::OverlayPanel()
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    // Qt shows help texts only in the active window, and this one never is.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setWindowTitle(QStringLiteral("Tessel Nav Switcher"));

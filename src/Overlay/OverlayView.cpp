@@ -12,6 +12,7 @@
 #include "Services/PreferencesService.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QEasingCurve>
 #include <QEvent>
 #include <QPainter>
@@ -272,6 +273,11 @@ void OverlayView::scrollToSelection(bool animate)
         return;
     if (m_cards->count() != m_controller.windows().size())
         sync();
+    // Cards added or removed just now change the strip's length, which the
+    // scroll area takes up only when its posted layout request arrives: a
+    // card beyond the old end would be scrolled to the old end instead.
+    QEvent layoutRequest(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(m_cardScroll, &layoutRequest);
     // The card that carries the selected window's id: the first with it.
     const QRect card = m_cards->cardRect(OverlayRules::cardIndex(m_controller.windows(), selected));
     QScrollBar& horizontal = *m_cardScroll->horizontalScrollBar();

@@ -3,12 +3,12 @@
 #include "Brand/Symbols.h"
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
+#include "Overlay/RoundedFill.h"
 #include "Overlay/VisualEffectBackground.h"
 #include "Overlay/WindowCardRules.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <cmath>
 
@@ -90,9 +90,8 @@ void SearchPill::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     const QRectF capsule(rect());
-    QPainterPath shape;
-    shape.addRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
-    VisualEffectBackground::paint(painter, shape, VisualEffectMaterial::thin, m_scheme);
+    RoundedFill::paint(painter, capsule, capsule.height() / 2,
+                       VisualEffectBackground::fill(VisualEffectMaterial::thin, m_scheme));
 
     const bool hasQuery = !m_query.isEmpty();
     QColor color = m_isTesselTheme ? TesselBrand::ink() : m_scheme.primary;

@@ -5,6 +5,7 @@
 #include "Brand/TesselTile.h"
 #include "Brand/Typography.h"
 #include "Overlay/CardDrawingCache.h"
+#include "Overlay/RoundedFill.h"
 #include "Overlay/VisualEffectBackground.h"
 #include "Overlay/WindowCardRules.h"
 
@@ -104,7 +105,7 @@ void drawPill(QPainter& painter, const WindowCardRules::Pill& pill, const PillSt
     if (corner == Qt::BottomRightCorner || corner == Qt::BottomLeftCorner)
         origin.setY(inner.bottom() - size.height());
     const QRectF capsule(origin, size);
-    painter.fillPath(roundedRect(capsule, size.height() / 2), style.fill);
+    RoundedFill::paint(painter, capsule, size.height() / 2, style.fill);
     painter.setPen(style.text);
     text.drawCentred(painter, capsule.center());
 }
@@ -255,10 +256,10 @@ void paint(QPainter& painter, const WindowCardContent& content, const ColorSchem
     // Whatever a title is made of, nothing leaves the card: a cluster of
     // thousands of combining marks stacks far above its line.
     painter.setClipRect(card, Qt::IntersectClip);
-    const QPainterPath cardShape = roundedRect(card, cardRadius);
     if (content.isSelected)
-        painter.fillPath(cardShape,
-                         content.isTesselTheme ? TesselBrand::hoverFill() : scheme.primaryAt(0.16));
+        RoundedFill::paint(painter, card, cardRadius,
+                           content.isTesselTheme ? TesselBrand::hoverFill()
+                                                 : scheme.primaryAt(0.16));
 
     const QRectF thumbnail = thumbnailRect(content.thumbWidth);
     const QColor wellColor = scheme.primaryAt(0.06);

@@ -11,10 +11,12 @@
 #include "support/OverlayFixture.h"
 
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -84,6 +86,17 @@ std::unique_ptr<OverlayView> standalone(OverlayFixture& fixture, QSize size = {1
     QCoreApplication::processEvents();
     return view;
 }
+
+class QuickToolTipStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 } // namespace
 
@@ -401,6 +414,68 @@ private slots:
                           QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(area.viewport(), &wheel);
         QVERIFY(area.horizontalScrollBar()->value() < scrolled);
+    }
+
+    // A re-listing that adds windows before the selected one moves its card
+    // further along the strip, past where the strip ended: it is still
+    // scrolled fully into view.
+    void growingListKeepsTheSelectionInView()
+    {
+        SimScenarioBuilder builder = OverlayFixture::desktop();
+        builder.install(Browser::firefox);
+        QStringList titles;
+        for (int i = 0; i < 12; ++i)
+            titles << QStringLiteral("Window %1").arg(i);
+        OverlayFixture::withWindows(builder, Browser::firefox, 700, titles, 1000);
+        OverlayFixture fixture(reducedMotion(builder.build()));
+        fixture.showAndSettle(-1);
+        fixture.controller.hide();
+        fixture.changeModel([](SimModel& model) {
+            auto& windows = model.instance(700)->windows;
+            windows.prepend(OverlayFixture::window(QStringLiteral("New 1"), 2000));
+            windows.prepend(OverlayFixture::window(QStringLiteral("New 2"), 2001));
+        });
+        fixture.controller.show(-1, std::nullopt); // from the cache: the last of twelve
+        QCoreApplication::processEvents();
+        fixture.controller.finishBackgroundDiscovery();
+        QCoreApplication::processEvents();
+        QCOMPARE(fixture.controller.windows().size(), 14);
+        QCOMPARE(fixture.selectedTitle(), QStringLiteral("Window 11"));
+
+        OverlayView& view = shownView(fixture);
+        const QScrollArea& area = view.cardScrollArea();
+        const QRect card = view.cards().cardRect(fixture.controller.selectedIndex());
+        const int left = area.horizontalScrollBar()->value();
+        QVERIFY2(card.left() >= left && card.right() < left + area.viewport()->width(),
+                 qPrintable(QStringLiteral("card %1..%2, shown %3..%4")
+                                .arg(card.left())
+                                .arg(card.right())
+                                .arg(left)
+                                .arg(left + area.viewport()->width())));
+    }
+
+    // The panel never becomes the active window, yet the chips' help texts
+    // naming their shortcuts still come up under the pointer.
+    void chipToolTipsShowOnTheInactivePanel()
+    {
+        OverlayFixture fixture(reducedMotion(OverlayFixture::defaultScenario()));
+        fixture.showAndSettle();
+        OverlayView& view = shownView(fixture);
+        QWidget frontmost; // the application the user is in
+        frontmost.show();
+        frontmost.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frontmost));
+        QVERIFY(!view.window()->isActiveWindow());
+        BrowserIconChip* chip = view.chipRow().findChildren<BrowserIconChip*>().value(1);
+        QVERIFY(chip);
+        // The help text wakes at once instead of after the style's delay.
+        QuickToolTipStyle style;
+        chip->setStyle(&style);
+        QTest::mouseMove(chip, chip->rect().center());
+        QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 500);
+        QCOMPARE(QToolTip::text(), chip->toolTip());
+        QToolTip::hideText();
+        chip->setStyle(nullptr);
     }
 
     // A thousand windows in a grid: only what the viewport shows is drawn.
