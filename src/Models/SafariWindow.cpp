@@ -63,8 +63,9 @@ std::optional<QString> SafariWindow::domain() const
         // Documents folder reads ~/Documents.
         if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
             path.chop(1);
+        // Whole folder names only: /home/alice is not inside /home/al.
         const QString home = QDir::homePath();
-        if (path.startsWith(home))
+        if (path == home || path.startsWith(home + QLatin1Char('/')))
             path.replace(0, home.size(), QStringLiteral("~"));
         return path;
     }

@@ -115,6 +115,9 @@ private slots:
             << QUrl::fromLocalFile(home + "/Documents/").toString() << "~/Documents";
         QTest::newRow("file in home")
             << QUrl::fromLocalFile(home + "/a b.txt").toString() << "~/a b.txt";
+        QTest::newRow("home itself") << QUrl::fromLocalFile(home + "/").toString() << "~";
+        QTest::newRow("beside home, same start")
+            << QUrl::fromLocalFile(home + "ice/x").toString() << home + "ice/x";
         QTest::newRow("outside home") << "file:///Volumes/Backup/Photos/"
                                       << "/Volumes/Backup/Photos";
         QTest::newRow("root") << "file:///"
