@@ -183,6 +183,7 @@ void PreferencesService::assign(T& member, const T& value, void (PreferencesServ
 {
     member = value;
     emit(this->*changed)(value);
+    emit settingChanged();
     store(key, stored);
 }
 
@@ -278,6 +279,7 @@ void PreferencesService::setEnabledBrowsers(const BrowserSet& value)
 {
     m_enabledBrowsers = value;
     emit enabledBrowsersChanged(value);
+    emit settingChanged();
     store(Key::enabledBrowsers, storedForm(value));
 }
 
@@ -285,6 +287,7 @@ void PreferencesService::setPanelPosition(PanelPosition value)
 {
     m_panelPosition = value;
     emit panelPositionChanged(value);
+    emit settingChanged();
     store(Key::panelPosition, rawValue(value));
     if (!m_isLoading)
         setCustomPanelCenter(std::nullopt);
@@ -295,6 +298,7 @@ void PreferencesService::setCustomPanelCenter(const PanelCenter& value)
 {
     m_customPanelCenter = value;
     emit customPanelCenterChanged(value);
+    emit settingChanged();
     if (value) {
         store(Key::panelCustomCenterX, value->x());
         store(Key::panelCustomCenterY, value->y());
@@ -306,6 +310,7 @@ void PreferencesService::setProfileColors(const ProfileColors& value)
 {
     m_profileColors = value;
     emit profileColorsChanged(value);
+    emit settingChanged();
     QVariantMap stored;
     for (auto it = value.cbegin(); it != value.cend(); ++it)
         stored.insert(it.key(), it.value());
@@ -316,6 +321,7 @@ void PreferencesService::setKnownProfiles(const QStringList& value)
 {
     m_knownProfiles = value;
     emit knownProfilesChanged(value);
+    emit settingChanged();
     store(Key::knownProfiles, textList(value));
 }
 
@@ -324,6 +330,7 @@ void PreferencesService::setLaunchAtLogin(bool value)
     const bool old = m_launchAtLogin;
     m_launchAtLogin = value;
     emit launchAtLoginChanged(value);
+    emit settingChanged();
     if (m_isLoading || value == old)
         return;
     const std::optional<LoginItemError> error =

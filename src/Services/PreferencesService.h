@@ -151,6 +151,9 @@ signals:
     void profileColorsChanged(const PreferencesService::ProfileColors& value);
     void knownProfilesChanged(const QStringList& value);
     void launchAtLoginChanged(bool value);
+    // After any setting's own announcement: for views that read several
+    // settings, or things beside the settings, whenever the store changes.
+    void settingChanged();
 
 private:
     void migrate();

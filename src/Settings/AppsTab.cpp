@@ -43,7 +43,9 @@ AppsTab::AppsTab(PreferencesService& preferences, const Workspace& workspace, QW
                    "editor apps show previews and titles for windows on the current Space."))}));
 
     refresh();
-    connect(&m_preferences, &PreferencesService::enabledBrowsersChanged, this, &AppsTab::refresh);
+    // Installed or not is asked again at every change of the store, so an app
+    // installed since shows its switch at the next change of any setting.
+    connect(&m_preferences, &PreferencesService::settingChanged, this, &AppsTab::refresh);
 }
 
 void AppsTab::refresh()

@@ -74,7 +74,9 @@ LayoutTab::LayoutTab(PreferencesService& preferences, const Screens& screens, QW
                                 "Drag the panel by its background for a custom spot — picking a "
                                 "position here resets it."))}));
 
-    PreferenceControls::follow(preferences, &PS::preferredScreenChanged, m_display,
+    // The screens are read again whenever the store changes, not only when
+    // the chosen one does: one connected since shows at the next change.
+    PreferenceControls::follow(preferences, &PS::settingChanged, m_display,
                                [this] { listDisplays(); });
     connect(m_display, &QComboBox::activated, &preferences, [this](int index) {
         m_preferences.setPreferredScreen(m_display->itemData(index).toString());

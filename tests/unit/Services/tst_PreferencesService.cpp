@@ -296,6 +296,7 @@ private slots:
     {
         Fixture fixture;
         PreferencesService& p = fixture.load();
+        QSignalSpy anyChange(&p, &PreferencesService::settingChanged);
         p.setCardWidth(150); // not clamped when stored
         p.setWindowSpacing(50);
         p.setTintOpacity(0.75);
@@ -306,6 +307,7 @@ private slots:
         p.setEnabledBrowsers({Browser::chrome, Browser::arc});
         p.setProfileColors({{"Work", "3A7F5C"}});
         p.setKnownProfiles({"Home", "Work"});
+        QCOMPARE(anyChange.count(), 10); // each write, whatever its kind, tells the views
 
         const QVariantMap& values = fixture.sim.defaults.values();
         const auto stored = [&](const char* key, const QVariant& expected) {

@@ -300,16 +300,31 @@ private slots:
     void theOtherTabsAndPreviewFollowAChange()
     {
         Fixture fixture;
-        auto view = fixture.view(SettingsTab::layout);
+        auto view = fixture.view(SettingsTab::apps);
+        view->setTab(SettingsTab::layout);
         view->setTab(SettingsTab::appearance);
         PreviewMiniature* appearance = view->appearancePreview()->miniature();
         PreviewMiniature* layout = view->layoutPreview()->miniature();
         QCOMPARE(layout->geometry().cols, 4);
+        AppCell* arc = view->appsTab()->cells().at(int(Browser::arc));
+        QVERIFY(!arc->isInstalled());
+        QCOMPARE(view->layoutTab()->displayPicker()->count(), 3);
 
+        // A screen connected and an app installed since the tabs were drawn
+        // show at the next change of any setting, without reopening a tab.
+        fixture.sim.host.modify([](SimModel& model) {
+            model.screens << SimScreen{{1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}, "DELL U2720Q"};
+            SimApp app;
+            app.bundleID = Browser(Browser::arc).bundleID();
+            app.name = QStringLiteral("Arc");
+            model.installedApps << app;
+        });
         click(named<QRadioButton>(*view, "Grid"));
         QCOMPARE(fixture.preferences->layoutMode(), LayoutMode::grid);
         QCOMPARE(appearance->geometry().cols, 2);
         QCOMPARE(appearance->size(), QSize(270, 240));
+        QCOMPARE(view->layoutTab()->displayPicker()->itemText(3), QStringLiteral("DELL U2720Q"));
+        QVERIFY(arc->isInstalled());
 
         // Set elsewhere (the overlay, a second window): the radio follows.
         fixture.preferences->setLayoutMode(LayoutMode::strip);
