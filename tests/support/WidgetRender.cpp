@@ -1,5 +1,7 @@
 #include "support/WidgetRender.h"
 
+#include <cstdlib>
+
 #include <QDir>
 #include <QWidget>
 
@@ -19,4 +21,20 @@ void keepRender(const QImage& image, const QString& name)
         return;
     QDir().mkpath(folder);
     image.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance)
+{
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+QString describe(const QColor& color)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(color.alpha());
 }

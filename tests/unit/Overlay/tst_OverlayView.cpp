@@ -9,6 +9,7 @@
 #include "Overlay/SearchPill.h"
 #include "Overlay/WindowCardRules.h"
 #include "support/OverlayFixture.h"
+#include "support/WidgetRender.h"
 
 #include <QPainter>
 #include <QProxyStyle>
@@ -43,22 +44,6 @@ QColor blend(const QColor& under, const QColor& over, double alpha)
     return QColor::fromRgbF(float(under.redF() * (1 - alpha) + over.redF() * alpha),
                             float(under.greenF() * (1 - alpha) + over.greenF() * alpha),
                             float(under.blueF() * (1 - alpha) + over.blueF() * alpha));
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance = 3)
-{
-    return std::abs(a.red() - b.red()) <= tolerance &&
-           std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-QString describe(const QColor& color)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alpha());
 }
 
 // Immediate changes, and no captures where the test needs no snapshot

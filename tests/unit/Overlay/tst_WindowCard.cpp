@@ -5,6 +5,7 @@
 #include "Brand/TesselBrand.h"
 #include "Brand/TesselTile.h"
 #include "Overlay/WindowCardRules.h"
+#include "support/WidgetRender.h"
 
 #include <QPainter>
 #include <QTest>
@@ -51,22 +52,6 @@ QColor at(const QImage& image, double x, double y)
     return QColor::fromRgba(image.pixel(int((x + margin) * ratio), int((y + margin) * ratio)));
 }
 
-bool near(const QColor& a, const QColor& b, int tolerance = 6)
-{
-    return std::abs(a.red() - b.red()) <= tolerance &&
-           std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-QString describe(const QColor& color)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alpha());
-}
-
 } // namespace
 
 class TestWindowCard : public QObject {
@@ -97,12 +82,12 @@ private slots:
         const double height = width * 0.625;
         const double midX = 10 + width / 2, midY = 10 + height / 2;
 
-        QVERIFY(near(at(image, midX, midY), red));
+        QVERIFY(near(at(image, midX, midY), red, 6));
         // Just inside each edge of the thumbnail: the well; just outside: nothing.
         for (const QPointF inside : {QPointF(10.5, midY), QPointF(10 + width - 0.5, midY),
                                      QPointF(midX, 10.5), QPointF(midX, 10 + height - 0.5)}) {
             const QColor pixel = at(image, inside.x(), inside.y());
-            QVERIFY2(pixel.alpha() > 0 && !near(pixel, red), qPrintable(describe(pixel)));
+            QVERIFY2(pixel.alpha() > 0 && !near(pixel, red, 6), qPrintable(describe(pixel)));
         }
         for (const QPointF outside : {QPointF(9.4, midY), QPointF(10 + width + 0.6, midY),
                                       QPointF(midX, 9.4), QPointF(midX, 10 + height + 0.6)})
@@ -116,8 +101,8 @@ private slots:
         const QPointF across = wide ? QPointF((10 + 4 + fitted.left()) / 2 + 2, midY)
                                     : QPointF(midX, (10 + 4 + fitted.top()) / 2 + 2);
         QVERIFY(wide ? fitted.top() > 10 + 8 : fitted.left() > 10 + 8);
-        QVERIFY(!near(at(image, band.x(), band.y()), red));
-        QVERIFY(near(at(image, across.x(), across.y()), red));
+        QVERIFY(!near(at(image, band.x(), band.y()), red, 6));
+        QVERIFY(near(at(image, across.x(), across.y()), red, 6));
     }
 
     void selection_data()

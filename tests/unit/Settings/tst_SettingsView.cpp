@@ -116,18 +116,6 @@ QImage grabAtScale2(QWidget& widget)
     return image;
 }
 
-bool near(QColor a, QColor b, int tolerance = 3)
-{
-    return std::abs(a.red() - b.red()) <= tolerance &&
-           std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-QString describe(QColor c)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue());
-}
-
 // Counts the mouse presses that reach a widget, from itself or passed on by
 // its children.
 struct PressesReaching : QObject {
