@@ -42,11 +42,7 @@ std::unique_ptr<EventMonitorToken> EventMonitorRegistry::addGlobalMonitor(unsign
 {
     if (!handler)
         return nullptr;
-    auto entry = std::make_shared<Entry>();
-    entry->mask = mask;
-    entry->global = std::move(handler);
-    m_list->entries.push_back(entry);
-    return std::make_unique<Token>(m_list, entry);
+    return add(Entry{mask, false, std::move(handler), {}});
 }
 
 std::unique_ptr<EventMonitorToken> EventMonitorRegistry::addLocalMonitor(unsigned mask,
@@ -54,12 +50,14 @@ std::unique_ptr<EventMonitorToken> EventMonitorRegistry::addLocalMonitor(unsigne
 {
     if (!handler)
         return nullptr;
-    auto entry = std::make_shared<Entry>();
-    entry->mask = mask;
-    entry->local = true;
-    entry->handler = std::move(handler);
-    m_list->entries.push_back(entry);
-    return std::make_unique<Token>(m_list, entry);
+    return add(Entry{mask, true, {}, std::move(handler)});
+}
+
+std::unique_ptr<EventMonitorToken> EventMonitorRegistry::add(Entry entry)
+{
+    auto shared = std::make_shared<Entry>(std::move(entry));
+    m_list->entries.push_back(shared);
+    return std::make_unique<Token>(m_list, shared);
 }
 
 void EventMonitorRegistry::dispatchGlobal(const MonitoredEvent& event)

@@ -32,5 +32,7 @@ private:
     class Token;
     struct List;
 
+    std::unique_ptr<EventMonitorToken> add(Entry entry);
+
     std::shared_ptr<List> m_list;
 };
