@@ -6,6 +6,7 @@
 // - one key while the overlay is open at 200 windows (Tab, Down in a grid, a
 //   typed character): the state change and the repaint that follows;
 // - one filter pass at 1,000 windows;
+// - the tint colour of one 1440 × 900 capture;
 // - the resident memory of a showing of 200 windows with cached snapshots,
 //   and what one cached snapshot costs.
 //
@@ -15,6 +16,7 @@
 // iterations.
 #include "Brand/Typography.h"
 #include "Overlay/CardCollectionView.h"
+#include "Overlay/OverlayController.h"
 #include "Overlay/OverlayView.h"
 #include "Overlay/WindowFilter.h"
 #include "support/OverlayFixture.h"
@@ -347,6 +349,34 @@ BENCHMARK_CAPTURE(BM_FilterPass, noSearch, "")->Arg(1000)->Unit(benchmark::kMicr
 BENCHMARK_CAPTURE(BM_FilterPass, oneLetter, "q")->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_FilterPass, matchingNothing, "zzz")->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_FilterPass, accented, "é")->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The tint of one capture of a 1440 × 900 window: as the capture comes from
+// the screen (premultiplied) and as it comes back from the disk cache (a PNG
+// decodes unpremultiplied).
+void BM_TintOfOneCapture(benchmark::State& state, QImage::Format format)
+{
+    QImage capture(1440, 900, QImage::Format_ARGB32_Premultiplied);
+    capture.fill(Qt::transparent);
+    {
+        QPainter painter(&capture);
+        QLinearGradient gradient(0, 0, 1440, 900);
+        gradient.setColorAt(0, QColor(30, 90, 200));
+        gradient.setColorAt(1, QColor(240, 200, 60));
+        painter.setBrush(gradient);
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(QRectF(0, 0, 1440, 900), 20, 20);
+        painter.setPen(Qt::black);
+        for (int line = 0; line < 40; ++line)
+            painter.drawText(40, 60 + line * 20, QStringLiteral("A line of text %1").arg(line));
+    }
+    capture = capture.convertToFormat(format);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(dominantTintColor(capture));
+}
+BENCHMARK_CAPTURE(BM_TintOfOneCapture, captured, QImage::Format_ARGB32_Premultiplied)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_TintOfOneCapture, readFromDisk, QImage::Format_ARGB32)
+    ->Unit(benchmark::kMicrosecond);
 
 // The resident set of a showing of 200 windows once their snapshots are
 // cached, measured after handing freed memory back to the system so that the

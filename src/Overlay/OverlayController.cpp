@@ -662,34 +662,78 @@ void OverlayController::hide()
 
 // ---- Tint colour ----
 
+namespace {
+
+struct ChannelSums {
+    quint64 red = 0;
+    quint64 green = 0;
+    quint64 blue = 0;
+};
+
+// The premultiplied red, green and blue of every pixel added up, each pixel
+// counting 255 × 255 at full value. An unpremultiplied pixel is weighed by
+// its alpha here, which is exact and spares converting the whole image. Runs
+// of up to 2^16 pixels are summed in 32 bits, which the compiler vectorises
+// and which 2^16 × 255 × 255 still fits.
+template <bool unpremultiplied> ChannelSums premultipliedSums(const QImage& pixels)
+{
+    constexpr int run = 1 << 16;
+    const int width = pixels.width();
+    ChannelSums sums;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int start = 0; start < width; start += run) {
+            const int end = std::min(width, start + run);
+            quint32 red = 0, green = 0, blue = 0;
+            for (int x = start; x < end; ++x) {
+                const QRgb pixel = line[x];
+                const quint32 weight = unpremultiplied ? quint32(qAlpha(pixel)) : 1u;
+                red += quint32(qRed(pixel)) * weight;
+                green += quint32(qGreen(pixel)) * weight;
+                blue += quint32(qBlue(pixel)) * weight;
+            }
+            sums.red += red;
+            sums.green += green;
+            sums.blue += blue;
+        }
+    }
+    if (!unpremultiplied) {
+        sums.red *= 255;
+        sums.green *= 255;
+        sums.blue *= 255;
+    }
+    return sums;
+}
+
+} // namespace
+
 std::optional<QColor> dominantTintColor(const QImage& image)
 {
     if (image.isNull())
         return std::nullopt;
-    // An evenly spread sample stands for the whole image, so that the cost
-    // does not grow with the snapshot's size.
-    constexpr int sampleSide = 64;
-    const QImage sample =
-        image
-            .scaled(std::min(image.width(), sampleSide), std::min(image.height(), sampleSide),
-                    Qt::IgnoreAspectRatio, Qt::FastTransformation)
-            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (sample.isNull())
-        return std::nullopt;
-    // Premultiplied, as a transparent one-pixel canvas holds the average:
-    // clear parts darken it.
-    double red = 0, green = 0, blue = 0;
-    for (int y = 0; y < sample.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(sample.constScanLine(y));
-        for (int x = 0; x < sample.width(); ++x) {
-            red += qRed(line[x]);
-            green += qGreen(line[x]);
-            blue += qBlue(line[x]);
-        }
+    // Every pixel weighs the same, premultiplied as on a transparent canvas,
+    // so that clear parts darken the average. Captures come premultiplied and
+    // snapshots read back from disk unpremultiplied; both are read as they
+    // are, anything else is converted once.
+    ChannelSums sums;
+    switch (image.format()) {
+    case QImage::Format_ARGB32:
+        sums = premultipliedSums<true>(image);
+        break;
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGB32:
+        sums = premultipliedSums<false>(image);
+        break;
+    default: {
+        const QImage converted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (converted.isNull())
+            return std::nullopt;
+        sums = premultipliedSums<false>(converted);
     }
-    const double scale = 255.0 * sample.width() * sample.height();
-    const QColor average =
-        QColor::fromRgbF(float(red / scale), float(green / scale), float(blue / scale));
+    }
+    const double scale = 255.0 * 255.0 * image.width() * image.height();
+    const QColor average = QColor::fromRgbF(float(sums.red / scale), float(sums.green / scale),
+                                            float(sums.blue / scale));
     float hue = 0, saturation = 0, brightness = 0;
     average.getHsvF(&hue, &saturation, &brightness);
     if (hue < 0)

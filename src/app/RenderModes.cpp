@@ -13,6 +13,7 @@
 #include "Services/PreferencesService.h"
 #include "Settings/SettingsView.h"
 #include "Settings/SettingsWindowController.h"
+#include "app/QtArguments.h"
 #include "app/RenderArguments.h"
 
 #include <QApplication>
@@ -182,7 +183,7 @@ void renderWindow(const QString& path)
 
 namespace RenderModes {
 
-std::optional<int> runIfRequested(int& argc, char** argv)
+std::optional<int> runIfRequested(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
@@ -193,7 +194,8 @@ std::optional<int> runIfRequested(int& argc, char** argv)
 
     qInstallMessageHandler(discardMessage);
     fallBackToOffscreen();
-    QApplication app(argc, argv);
+    QtArguments qtArguments(argc, argv);
+    QApplication app(qtArguments.argc(), qtArguments.argv());
     if (request->kind == RenderRequest::Kind::view)
         renderView(request->path);
     else

@@ -10,6 +10,6 @@ namespace RenderModes {
 // Runs the render the arguments ask for and returns the exit status; none
 // when they ask for no render and the program should start normally. Call
 // before any application object exists.
-std::optional<int> runIfRequested(int& argc, char** argv);
+std::optional<int> runIfRequested(int argc, char** argv);
 
 } // namespace RenderModes

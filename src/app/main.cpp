@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/QtArguments.h"
 #include "app/RenderModes.h"
 
 #include "Platform/Clock.h"
@@ -103,7 +104,8 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = RenderModes::runIfRequested(argc, argv))
         return *status;
 
-    QApplication app(argc, argv);
+    QtArguments qtArguments(argc, argv);
+    QApplication app(qtArguments.argc(), qtArguments.argv());
     // An accessory program: its panels are tool windows with no task-bar
     // entry, and closing a window never ends it; only Quit does.
     app.setQuitOnLastWindowClosed(false);

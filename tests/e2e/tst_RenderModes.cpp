@@ -189,6 +189,24 @@ private slots:
         }
     }
 
+    // The arguments are the program's alone: Qt's own options, such as the
+    // right-to-left layout, must not change the drawing.
+    void qtOptionsDoNotReachTheRender()
+    {
+        QTemporaryDir dir;
+        const QString plain = dir.filePath(QStringLiteral("plain.png"));
+        const QString withOption = dir.filePath(QStringLiteral("reverse.png"));
+        QCOMPARE(run({QStringLiteral("--render-settings"), plain}, dir.path()).exitCode, 0);
+        const Run result =
+            run({QStringLiteral("--render-settings"), withOption, QStringLiteral("-reverse")},
+                dir.path());
+        QCOMPARE(result.out, QStringLiteral("rendered: ") + withOption + '\n');
+        QFile plainFile(plain);
+        QFile optionFile(withOption);
+        QVERIFY(plainFile.open(QIODevice::ReadOnly) && optionFile.open(QIODevice::ReadOnly));
+        QVERIFY(plainFile.readAll() == optionFile.readAll());
+    }
+
     void aTrailingOptionStartsNormally()
     {
         QTemporaryDir dir;

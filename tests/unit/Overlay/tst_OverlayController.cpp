@@ -289,10 +289,19 @@ private slots:
         QTest::newRow("black") << filled({40, 30}, Qt::black) << 0.0 << 0.25 << 0.35;
         QTest::newRow("half-clear red darkens")
             << filled({8, 8}, QColor(255, 0, 0, 128)) << 0.0 << 0.8 << 128 / 255.0;
-        QImage halves = filled({16384, 16}, Qt::black);
-        QPainter(&halves).fillRect(0, 0, 8192, 16, QColor(0, 200, 0));
+        // Wider than a row whose sums 32 bits could hold.
+        QImage halves = filled({1 << 18, 1}, Qt::black);
+        QPainter(&halves).fillRect(0, 0, 1 << 17, 1, QColor(0, 200, 0));
         QTest::newRow("a very wide image averages its halves")
             << halves << 1.0 / 3 << 0.8 * 1.0 << 0.392;
+        // A fine pattern that no sample can stand for: the average (0.5, 0, 0.5)
+        // is fully saturated, so × 1.4 is kept at 0.8.
+        QImage redBlue = filled({2, 1}, Qt::red);
+        redBlue.setPixelColor(1, 0, Qt::blue);
+        QImage stripes(1280, 800, QImage::Format_ARGB32_Premultiplied); // as captured
+        QPainter(&stripes).fillRect(stripes.rect(), QBrush(redBlue));
+        QTest::newRow("1-pixel stripes of red and blue average to purple")
+            << stripes << 300.0 / 360 << 0.8 << 0.5;
     }
     void tintColour()
     {
