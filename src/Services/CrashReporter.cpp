@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -90,6 +91,60 @@ QString promptText(qsizetype extraCount)
            QStringLiteral("(%1 recent crashes found; we'll send the latest.) ")
                .arg(extraCount + 1) +
            privacyLine;
+}
+
+// Bytes that can be read once, in order, and never rewound.
+class SingleReadDevice final : public QIODevice {
+public:
+    explicit SingleReadDevice(QByteArray data) : m_data(std::move(data))
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+    bool isSequential() const override { return true; }
+    bool reset() override { return false; }
+    qint64 bytesAvailable() const override
+    {
+        return m_data.size() - m_read + QIODevice::bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_read == m_data.size())
+            return -1;
+        const qint64 size = std::min(maxSize, m_data.size() - m_read);
+        std::memcpy(data, m_data.constData() + m_read, size_t(size));
+        m_read += size;
+        return size;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_read = 0;
+};
+
+// Posts `body` so that it reaches the server at most once.
+//
+// Qt's HTTP/1 layer rewinds the upload device before it writes a request
+// again: on a new connection when the connection closes or times out before
+// the reply's status line is complete (up to three more times), and on a 307
+// or 308. When the device cannot rewind, the reply ends with
+// ContentReSendError and nothing more is sent. A server that read the body
+// may have kept it, so it is posted from a device that cannot rewind.
+// (HTTP/2 never repeats a request whose connection was lost.) The manager
+// copies a sequential device into a buffer that can rewind unless the request
+// carries its Content-Length and QNetworkRequest::DoNotBufferUploadDataAttribute.
+QNetworkReply* postOnce(QNetworkAccessManager& network, QNetworkRequest request,
+                        const QByteArray& body)
+{
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    auto* upload = new SingleReadDevice(body);
+    QNetworkReply* reply = network.post(request, upload);
+    upload->setParent(reply);
+    return reply;
 }
 
 } // namespace
@@ -197,7 +252,7 @@ void CrashReporter::send(const QString& report, const QString& email, const QStr
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply* reply =
-        m_network.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+        postOnce(m_network, request, QJsonDocument(body).toJson(QJsonDocument::Compact));
     // The body is ignored: the status decides as soon as it arrives, and the
     // transfer is cut there so that a server sending a huge body costs
     // nothing. Until then at most a small buffer is held.

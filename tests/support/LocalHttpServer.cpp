@@ -111,6 +111,9 @@ void LocalHttpServer::answer(QTcpSocket* socket)
         break;
     case Behaviour::neverAnswer:
         break;
+    case Behaviour::dropConnection:
+        socket->disconnectFromHost();
+        break;
     case Behaviour::hugeBody:
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
                       QByteArray::number(hugeBodySize) + "\r\n\r\n");

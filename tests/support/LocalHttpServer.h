@@ -17,6 +17,7 @@ public:
     enum class Behaviour {
         respond,         // the status set with setStatus() and a short body
         neverAnswer,     // reads the request and stays silent
+        dropConnection,  // reads the request and closes the connection without a word
         hugeBody,        // status 200 and a 1 GB body, sent as fast as it is read
         malformedStatus, // a status line that is not HTTP
         redirectToOk,    // "303 See Other" to a page that answers 200

@@ -159,7 +159,8 @@ private slots:
         QCOMPARE(json.value("version").toString(), "9.8.7");
     }
 
-    // Only a 200 is a delivery.
+    // Only a 200 is a delivery. Whatever a listening server does, the report
+    // reaches it once: a request is never sent again.
     void outcome_data()
     {
         using B = LocalHttpServer::Behaviour;
@@ -173,6 +174,8 @@ private slots:
         QTest::newRow("500") << int(B::respond) << 500 << false << couldNotSend;
         QTest::newRow("closed port") << int(B::respond) << 200 << true << couldNotSend;
         QTest::newRow("never answers") << int(B::neverAnswer) << 0 << false << couldNotSend;
+        QTest::newRow("connection dropped after the request")
+            << int(B::dropConnection) << 0 << false << couldNotSend;
         QTest::newRow("malformed status line")
             << int(B::malformedStatus) << 0 << false << couldNotSend;
         QTest::newRow("redirect to a 200 page")
@@ -211,6 +214,7 @@ private slots:
                  qPrintable(QString::number(l.server.bodyBytesSent())));
         QTest::qWait(20);
         QCOMPARE(l.alerts.shown().size(), 2); // one result, once
+        QCOMPARE(l.server.requests().size(), closedPort ? 0 : 1);
     }
 
     void firstLookOnlyTakesNote()
