@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -9,11 +10,11 @@
 // A typed key-value store. Values are texts (QString), numbers (double),
 // Booleans (bool), lists (QVariantList) and dictionaries (QVariantMap). A
 // missing key gives an invalid QVariant, so a value of the wrong kind is told
-// apart from a missing one. Every write is stored at once.
-class UserDefaults {
+// apart from a missing one. Every write is stored at once, and stores only the
+// key it names: what other writers stored under other keys stays.
+class UserDefaults : public QObject {
+    Q_OBJECT
 public:
-    virtual ~UserDefaults() = default;
-
     virtual QVariant object(const QString& key) const = 0;
     virtual void set(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;
@@ -26,4 +27,10 @@ public:
     std::optional<QStringList> stringList(const QString& key) const;
     // A dictionary whose values are all texts.
     std::optional<QVariantMap> stringMap(const QString& key) const;
+
+signals:
+    // Values that another writer (a person editing the file, another process)
+    // stored, changed or removed since this store last read them, once they
+    // are readable here: the keys concerned.
+    void changedOutside(const QStringList& keys);
 };

@@ -4,6 +4,8 @@
 #include "Platform/SystemLog.h"
 #include "Platform/UserDefaults.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
 #include <cmath>
 
@@ -95,44 +97,96 @@ PreferencesService::PreferencesService(UserDefaults& defaults, const Workspace& 
     : QObject(parent), m_defaults(defaults), m_workspace(workspace), m_loginItems(loginItems),
       m_systemLog(systemLog)
 {
+    // Queued, so that a setting loads again once the assignment whose write
+    // took the edit in has finished, never halfway through it (the custom
+    // centre is three writes). Connected first, so that an edit taken in by
+    // one of the writes below counts too.
+    connect(&m_defaults, &UserDefaults::changedOutside, this,
+            &PreferencesService::loadChangedOutside, Qt::QueuedConnection);
     migrate();
+    loadStored([](const QString&) { return true; });
 
-    m_shortcutPreset = loadEnum<ShortcutPreset>(m_defaults, Key::shortcutPreset);
-    m_cardWidth = loadCardWidth(m_defaults);
-    m_glassTint = loadEnum<GlassTint>(m_defaults, Key::glassTint);
-    m_tintOpacity = loadClamped(m_defaults, Key::tintOpacity, 0.4, 0, 1);
-    m_surfaceStyle = loadEnum<SurfaceStyle>(m_defaults, Key::surfaceStyle);
-    m_cornerRadius = loadClamped(m_defaults, Key::cornerRadius, 26, 0, 40);
-    m_windowSpacing = loadClamped(m_defaults, Key::windowSpacing, 16, 4, 40);
-    m_containerPadding = loadClamped(m_defaults, Key::containerPadding, 24, 8, 48);
-    m_layoutMode = loadEnum<LayoutMode>(m_defaults, Key::layoutMode);
-    m_sortOrder = loadEnum<WindowSortOrder>(m_defaults, Key::sortOrder);
-    m_showProfileBadge = m_defaults.boolean(Key::showProfileBadge).value_or(true);
-    m_showWindowPreviews = m_defaults.boolean(Key::showWindowPreviews).value_or(true);
-    m_appearanceMode = loadEnum<AppearanceMode>(m_defaults, Key::appearanceMode);
-    m_enhanceCommandBacktick = m_defaults.boolean(Key::enhanceCommandBacktick).value_or(true);
-
-    loadEnabledBrowsers();
+    // Installed apps that joined the selection are stored at once: the next
+    // start records every app as offered, so an addition kept only in memory
+    // would be lost there.
+    const EnabledApps enabled = storedEnabledBrowsers();
+    m_enabledBrowsers = enabled.apps;
+    if (enabled.joined)
+        m_defaults.set(Key::enabledBrowsers, storedForm(m_enabledBrowsers));
     QList<Browser> roster(Browser::allCases().begin(), Browser::allCases().end());
     m_defaults.set(Key::offeredApps, textList(rawValues(roster)));
 
-    m_panelPosition = loadEnum<PanelPosition>(m_defaults, Key::panelPosition);
-    m_preferredScreen = m_defaults.string(Key::preferredScreen).value_or(QStringLiteral("active"));
-
-    if (m_defaults.boolean(Key::panelHasCustomCenter).value_or(false)) {
-        m_customPanelCenter =
-            QPointF(finiteNumber(m_defaults, Key::panelCustomCenterX).value_or(0),
-                    finiteNumber(m_defaults, Key::panelCustomCenterY).value_or(0));
-    }
-
-    if (const std::optional<QVariantMap> colors = m_defaults.stringMap(Key::profileColors)) {
-        for (auto it = colors->cbegin(); it != colors->cend(); ++it)
-            m_profileColors.insert(it.key(), it.value().toString());
-    }
-    m_knownProfiles = m_defaults.stringList(Key::knownProfiles).value_or(QStringList());
-
     m_launchAtLogin = m_loginItems.status() == LoginItemStatus::enabled;
     m_isLoading = false;
+}
+
+// Loads the settings stored under the keys that `wanted` accepts, with their
+// defaults and clamps, each through its setter so that it announces itself.
+// The caller has set m_isLoading, so nothing is written back.
+void PreferencesService::loadStored(const std::function<bool(const QString&)>& wanted)
+{
+    if (wanted(Key::shortcutPreset))
+        setShortcutPreset(loadEnum<ShortcutPreset>(m_defaults, Key::shortcutPreset));
+    if (wanted(Key::cardWidth))
+        setCardWidth(loadCardWidth(m_defaults));
+    if (wanted(Key::glassTint))
+        setGlassTint(loadEnum<GlassTint>(m_defaults, Key::glassTint));
+    if (wanted(Key::tintOpacity))
+        setTintOpacity(loadClamped(m_defaults, Key::tintOpacity, 0.4, 0, 1));
+    if (wanted(Key::surfaceStyle))
+        setSurfaceStyle(loadEnum<SurfaceStyle>(m_defaults, Key::surfaceStyle));
+    if (wanted(Key::cornerRadius))
+        setCornerRadius(loadClamped(m_defaults, Key::cornerRadius, 26, 0, 40));
+    if (wanted(Key::windowSpacing))
+        setWindowSpacing(loadClamped(m_defaults, Key::windowSpacing, 16, 4, 40));
+    if (wanted(Key::containerPadding))
+        setContainerPadding(loadClamped(m_defaults, Key::containerPadding, 24, 8, 48));
+    if (wanted(Key::layoutMode))
+        setLayoutMode(loadEnum<LayoutMode>(m_defaults, Key::layoutMode));
+    if (wanted(Key::sortOrder))
+        setSortOrder(loadEnum<WindowSortOrder>(m_defaults, Key::sortOrder));
+    if (wanted(Key::showProfileBadge))
+        setShowProfileBadge(m_defaults.boolean(Key::showProfileBadge).value_or(true));
+    if (wanted(Key::showWindowPreviews))
+        setShowWindowPreviews(m_defaults.boolean(Key::showWindowPreviews).value_or(true));
+    if (wanted(Key::appearanceMode))
+        setAppearanceMode(loadEnum<AppearanceMode>(m_defaults, Key::appearanceMode));
+    if (wanted(Key::enhanceCommandBacktick))
+        setEnhanceCommandBacktick(m_defaults.boolean(Key::enhanceCommandBacktick).value_or(true));
+    if (wanted(Key::panelPosition))
+        setPanelPosition(loadEnum<PanelPosition>(m_defaults, Key::panelPosition));
+    if (wanted(Key::preferredScreen))
+        setPreferredScreen(
+            m_defaults.string(Key::preferredScreen).value_or(QStringLiteral("active")));
+    if (wanted(Key::panelHasCustomCenter) || wanted(Key::panelCustomCenterX) ||
+        wanted(Key::panelCustomCenterY)) {
+        PanelCenter centre;
+        if (m_defaults.boolean(Key::panelHasCustomCenter).value_or(false)) {
+            centre = QPointF(finiteNumber(m_defaults, Key::panelCustomCenterX).value_or(0),
+                             finiteNumber(m_defaults, Key::panelCustomCenterY).value_or(0));
+        }
+        setCustomPanelCenter(centre);
+    }
+    if (wanted(Key::profileColors)) {
+        ProfileColors colors;
+        if (const std::optional<QVariantMap> stored = m_defaults.stringMap(Key::profileColors)) {
+            for (auto it = stored->cbegin(); it != stored->cend(); ++it)
+                colors.insert(it.key(), it.value().toString());
+        }
+        setProfileColors(colors);
+    }
+    if (wanted(Key::knownProfiles))
+        setKnownProfiles(m_defaults.stringList(Key::knownProfiles).value_or(QStringList()));
+}
+
+// Someone else changed these keys in the settings file: their settings load
+// again, as at start, from what the defaults hold now, and are not written back.
+void PreferencesService::loadChangedOutside(const QStringList& keys)
+{
+    const QScopedValueRollback loading(m_isLoading, true);
+    loadStored([&keys](const QString& key) { return keys.contains(key); });
+    if (keys.contains(Key::enabledBrowsers) || keys.contains(Key::offeredApps))
+        setEnabledBrowsers(storedEnabledBrowsers().apps);
 }
 
 // A corner radius stored before the radius meant the container's is dropped
@@ -148,27 +202,23 @@ void PreferencesService::migrate()
 // With no readable selection every installed app is enabled, at every start
 // until the user chooses. Otherwise the stored selection stands, plus every
 // installed app that the last start did not offer yet (one new to the roster).
-// Such an addition is stored at once: the next start records every app as
-// offered, so an addition kept only in memory would be lost there.
-void PreferencesService::loadEnabledBrowsers()
+PreferencesService::EnabledApps PreferencesService::storedEnabledBrowsers() const
 {
     const QList<Browser> installed = Browser::installed(m_workspace);
     const std::optional<QStringList> stored = m_defaults.stringList(Key::enabledBrowsers);
-    if (!stored) {
-        m_enabledBrowsers = BrowserSet(installed.cbegin(), installed.cend());
-        return;
-    }
+    if (!stored)
+        return {BrowserSet(installed.cbegin(), installed.cend()), false};
     const QList<Browser> chosen = browsersNamed(*stored);
-    m_enabledBrowsers = BrowserSet(chosen.cbegin(), chosen.cend());
+    EnabledApps enabled{BrowserSet(chosen.cbegin(), chosen.cend()), false};
     const QList<Browser> offered =
         browsersNamed(m_defaults.stringList(Key::offeredApps).value_or(QStringList()));
-    const qsizetype chosenCount = m_enabledBrowsers.size();
     for (Browser browser : installed) {
-        if (!offered.contains(browser))
-            m_enabledBrowsers.insert(browser);
+        if (!offered.contains(browser) && !enabled.apps.contains(browser)) {
+            enabled.apps.insert(browser);
+            enabled.joined = true;
+        }
     }
-    if (m_enabledBrowsers.size() != chosenCount)
-        m_defaults.set(Key::enabledBrowsers, storedForm(m_enabledBrowsers));
+    return enabled;
 }
 
 void PreferencesService::store(const QString& key, const QVariant& value)

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class LoginItems;
@@ -17,9 +18,12 @@ class SystemLog;
 class UserDefaults;
 class Workspace;
 
-// The settings store. Every setting is read once, at construction, with its
+// The settings store. Every setting is read at construction, with its
 // default, clamp and the one-time migration applied; afterwards each setter
-// writes its value back at once. Nothing re-reads the defaults later.
+// writes its value back at once. When the defaults report values changed
+// outside the program (a hand edit of the settings file), the settings stored
+// under those keys load again the same way, announce themselves and are not
+// written back.
 //
 // Every assignment announces itself through the setting's change signal, also
 // when the value did not change, and is written back. Main thread only.
@@ -156,8 +160,15 @@ signals:
     void settingChanged();
 
 private:
+    struct EnabledApps {
+        BrowserSet apps;
+        bool joined = false; // installed apps not offered before were added
+    };
+
     void migrate();
-    void loadEnabledBrowsers();
+    void loadStored(const std::function<bool(const QString&)>& wanted);
+    void loadChangedOutside(const QStringList& keys);
+    EnabledApps storedEnabledBrowsers() const;
     void store(const QString& key, const QVariant& value);
     // Stores the value, announces it and writes its stored form back.
     template <typename T, typename Arg>

@@ -80,6 +80,17 @@ QJsonValue toJson(const QVariant& value)
     }
 }
 
+QVariantMap valuesOf(const QJsonObject& object)
+{
+    QVariantMap values;
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QVariant value = fromJson(it.value());
+        if (value.isValid())
+            values.insert(it.key(), value);
+    }
+    return values;
+}
+
 } // namespace
 
 JsonUserDefaults::JsonUserDefaults(QString path, Reporter report)
@@ -91,7 +102,8 @@ JsonUserDefaults::JsonUserDefaults(QString path, Reporter report)
             std::fflush(stderr);
         };
     }
-    load();
+    if (const std::optional<QJsonObject> object = read(QStringLiteral("the settings start empty")))
+        m_values = valuesOf(*object);
 }
 
 QString JsonUserDefaults::defaultPath()
@@ -109,26 +121,30 @@ void JsonUserDefaults::set(const QString& key, const QVariant& value)
 {
     // Held as a reload would give it back, so its kind never changes.
     m_values.insert(key, fromJson(toJson(value)));
-    save();
+    store(key);
 }
 
 void JsonUserDefaults::remove(const QString& key)
 {
-    if (m_values.remove(key) > 0)
-        save();
+    m_values.remove(key);
+    store(key);
 }
 
-void JsonUserDefaults::load()
+// The file's object as it is now; an empty one when there is no file. Nothing
+// when it cannot be used, reported with the given outcome: a damaged file is
+// moved aside, and one that cannot be read or moved makes the store read-only,
+// since a write would destroy it.
+std::optional<QJsonObject> JsonUserDefaults::read(const QString& outcome)
 {
     QFile file(m_path);
     if (!file.exists())
-        return;
+        return QJsonObject();
     if (!file.open(QIODevice::ReadOnly)) {
         m_readOnly = true;
-        m_report(QStringLiteral("Tessel Nav: cannot read the settings file %1 (%2); settings "
-                                "start empty and changes will not be saved this session.")
-                     .arg(m_path, file.errorString()));
-        return;
+        m_report(QStringLiteral("Tessel Nav: cannot read the settings file %1 (%2); %3 and "
+                                "changes will not be saved this session.")
+                     .arg(m_path, file.errorString(), outcome));
+        return std::nullopt;
     }
     const QByteArray text = file.readAll();
     file.close();
@@ -140,24 +156,20 @@ void JsonUserDefaults::load()
         keepAside(QStringLiteral("%1 at line %2, column %3")
                       .arg(error.errorString())
                       .arg(where.line)
-                      .arg(where.column));
-        return;
+                      .arg(where.column),
+                  outcome);
+        return std::nullopt;
     }
     if (!document.isObject()) {
-        keepAside(QStringLiteral("it holds no JSON object"));
-        return;
+        keepAside(QStringLiteral("it holds no JSON object"), outcome);
+        return std::nullopt;
     }
-    const QJsonObject object = document.object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        const QVariant value = fromJson(it.value());
-        if (value.isValid())
-            m_values.insert(it.key(), value);
-    }
+    return document.object();
 }
 
 // Moves a damaged file out of the way, so that the next write cannot destroy
 // what someone may still want to recover.
-void JsonUserDefaults::keepAside(const QString& reason)
+void JsonUserDefaults::keepAside(const QString& reason, const QString& outcome)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside = m_path + QStringLiteral(".corrupt-") + stamp;
@@ -167,25 +179,74 @@ void JsonUserDefaults::keepAside(const QString& reason)
 
     if (QFile::rename(m_path, aside)) {
         m_report(QStringLiteral("Tessel Nav: the settings file %1 could not be read (%2); it was "
-                                "kept as %3 and the settings start empty.")
-                     .arg(m_path, reason, aside));
+                                "kept as %3 and %4.")
+                     .arg(m_path, reason, aside, outcome));
         return;
     }
     m_readOnly = true;
     m_report(QStringLiteral("Tessel Nav: the settings file %1 could not be read (%2) nor moved "
-                            "aside; the settings start empty and changes will not be saved this "
-                            "session.")
-                 .arg(m_path, reason));
+                            "aside; %3 and changes will not be saved this session.")
+                 .arg(m_path, reason, outcome));
 }
 
-void JsonUserDefaults::save()
+// Writes the unsaved keys into the file as it is now. A file that had to be
+// moved aside is replaced by everything this store holds.
+void JsonUserDefaults::store(const QString& key)
 {
+    m_unsaved.insert(key);
     if (m_readOnly)
         return;
-    QJsonObject object;
-    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-        object.insert(it.key(), toJson(it.value()));
+    const std::optional<QJsonObject> onDisk =
+        read(QStringLiteral("the settings go on as the program holds them"));
+    if (!onDisk && m_readOnly)
+        return;
 
+    QStringList changed;
+    QJsonObject object;
+    if (onDisk) {
+        changed = takeIn(*onDisk);
+        object = *onDisk;
+        for (const QString& unsaved : std::as_const(m_unsaved)) {
+            if (const auto it = m_values.constFind(unsaved); it != m_values.cend())
+                object.insert(unsaved, toJson(*it));
+            else
+                object.remove(unsaved);
+        }
+    } else {
+        for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+            object.insert(it.key(), toJson(it.value()));
+    }
+    if ((onDisk && object == *onDisk) || save(object))
+        m_unsaved.clear();
+    if (!changed.isEmpty())
+        emit changedOutside(changed);
+}
+
+// Takes the file's values in, except under the keys this store has yet to
+// write; gives the keys whose values differ from those held before.
+QStringList JsonUserDefaults::takeIn(const QJsonObject& object)
+{
+    QVariantMap values = valuesOf(object);
+    for (const QString& key : std::as_const(m_unsaved)) {
+        if (const auto it = m_values.constFind(key); it != m_values.cend())
+            values.insert(key, *it);
+        else
+            values.remove(key);
+    }
+    QStringList keys = m_values.keys() + values.keys();
+    keys.removeDuplicates();
+    keys.sort();
+    QStringList changed;
+    for (const QString& key : std::as_const(keys)) {
+        if (values.value(key) != m_values.value(key))
+            changed << key;
+    }
+    m_values = std::move(values);
+    return changed;
+}
+
+bool JsonUserDefaults::save(const QJsonObject& object)
+{
     QSaveFile file(m_path);
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     if (file.open(QIODevice::WriteOnly)) {
@@ -197,9 +258,10 @@ void JsonUserDefaults::save()
                        .toJson(QJsonDocument::Indented)
                        .replace("\xEF\xBB\xBF", "\\ufeff"));
         if (file.commit())
-            return;
+            return true;
     }
     m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the change "
-                            "holds until the program ends.")
+                            "is kept and written again with the next one.")
                  .arg(m_path, file.errorString()));
+    return false;
 }

@@ -2,19 +2,31 @@
 
 #include "Platform/UserDefaults.h"
 
+#include <QJsonObject>
+#include <QSet>
 #include <QVariantMap>
 
 #include <functional>
+#include <optional>
 
 // User defaults kept in a JSON object file. Texts, numbers (always read back
 // as double), Booleans, lists and dictionaries keep their kind across a reload.
 //
-// Every write replaces the file atomically, so a crash mid-write leaves the
-// previous file intact. A file that cannot be parsed, or holds no object, is
-// renamed aside to "<name>.corrupt-<yyyyMMdd-HHmmss>" and reported before the
-// store starts empty; a write that fails is reported and the value is kept in
-// memory. Not thread-safe: the settings store uses it from the main thread.
+// The file is read whole at creation. A write reads it again, applies only the
+// keys this store changed to the file as it is then, and replaces the file
+// atomically, so a crash mid-write leaves the previous file intact and a key
+// that someone else edited meanwhile survives. Those edits are taken in at that
+// moment and announced through changedOutside(); nothing watches the file in
+// between.
+//
+// A file that cannot be parsed, or holds no object, is renamed aside to
+// "<name>.corrupt-<yyyyMMdd-HHmmss>" and reported, at creation (the store
+// starts empty) as at a write (the write stores everything the store holds).
+// A write that fails is reported; the value is kept in memory and goes to the
+// file with the next write. Not thread-safe: the settings store uses it from
+// the main thread.
 class JsonUserDefaults final : public UserDefaults {
+    Q_OBJECT
 public:
     // Receives one line per problem; by default they go to standard error.
     using Reporter = std::function<void(const QString& line)>;
@@ -31,13 +43,17 @@ public:
     const QString& path() const { return m_path; }
 
 private:
-    void load();
-    void keepAside(const QString& reason);
-    void save();
+    std::optional<QJsonObject> read(const QString& outcome);
+    void keepAside(const QString& reason, const QString& outcome);
+    void store(const QString& key);
+    QStringList takeIn(const QJsonObject& object);
+    bool save(const QJsonObject& object);
 
     QString m_path;
     Reporter m_report;
     QVariantMap m_values;
-    // Set when a damaged file could not be moved aside: writing would destroy it.
+    // Keys this store set or removed that the file does not have yet.
+    QSet<QString> m_unsaved;
+    // Set when a file could not be read nor moved aside: writing would destroy it.
     bool m_readOnly = false;
 };

@@ -1,8 +1,14 @@
+#include "Platform/Live/JsonUserDefaults.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
 #include "Services/PreferencesService.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
@@ -408,6 +414,49 @@ private slots:
 
         p.noteProfiles({"Alpha"});
         QCOMPARE(p.knownProfiles(), QStringList({"Alpha", "Home", "Work"}));
+    }
+
+    // Edited by hand while the program runs: the program's next write, of
+    // any key, keeps the edit, and the store takes it in as it loads at start.
+    void handEditOfTheFileIsKeptAndTakenIn()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("defaults.json");
+        QStringList reports;
+        JsonUserDefaults defaults(path, [&reports](const QString& line) { reports << line; });
+        Fixture fixture;
+        PreferencesService p(defaults, fixture.sim.workspace, fixture.sim.loginItems,
+                             fixture.sim.systemLog);
+        p.setGlassTint(GlassTint::violet);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QJsonObject edited = QJsonDocument::fromJson(file.readAll()).object();
+        edited.insert("cardWidth", 520);
+        edited.insert("layoutMode", "grid");
+        edited.insert("windowSpacing", 2);
+        edited.insert("knownProfiles", QJsonArray{"Work"});
+        QVERIFY(file.resize(0));
+        file.write(QJsonDocument(edited).toJson());
+        file.close();
+
+        QSignalSpy announced(&p, &PreferencesService::cardWidthChanged);
+        defaults.set("launchAttempts", 0); // not a setting of the store
+        QTRY_COMPARE(p.cardWidth(), 520.0);
+        QCOMPARE(p.layoutMode(), LayoutMode::grid);
+        QCOMPARE(p.windowSpacing(), 4.0);
+        QCOMPARE(announced.count(), 1);
+        p.noteProfiles({"Home"});
+        QCOMPARE(p.knownProfiles(), QStringList({"Home", "Work"}));
+
+        const JsonUserDefaults reread(path);
+        QCOMPARE(reread.number("cardWidth"), std::optional<double>(520));
+        QCOMPARE(reread.string("layoutMode"), std::optional<QString>("grid"));
+        QCOMPARE(reread.number("windowSpacing"), std::optional<double>(2)); // not written back
+        QCOMPARE(reread.stringList("knownProfiles"), QStringList({"Home", "Work"}));
+        QCOMPARE(reread.string("glassTint"), std::optional<QString>("violet"));
+        QCOMPARE(reread.number("launchAttempts"), std::optional<double>(0));
+        QVERIFY(reports.isEmpty());
     }
 
     void launchAtLogin()

@@ -146,13 +146,12 @@ private slots:
         JsonUserDefaults defaults(m_path, reporter());
         QVERIFY(!defaults.object("text").isValid());
 
-        const QStringList aside =
-            QDir(QFileInfo(m_path).absolutePath()).entryList({"defaults.json.corrupt-*"});
+        const QStringList aside = keptAside();
         QCOMPARE(aside.size(), 1);
-        QVERIFY(QRegularExpression("^defaults\\.json\\.corrupt-\\d{8}-\\d{6}$")
+        QVERIFY(QRegularExpression("/defaults\\.json\\.corrupt-\\d{8}-\\d{6}$")
                     .match(aside.first())
                     .hasMatch());
-        const QString asidePath = QFileInfo(m_path).absolutePath() + '/' + aside.first();
+        const QString asidePath = aside.first();
         QCOMPARE(readAll(asidePath), content);
 
         QCOMPARE(m_reports.size(), 1);
@@ -164,6 +163,28 @@ private slots:
         defaults.set("text", QStringLiteral("b"));
         QCOMPARE(JsonUserDefaults(m_path, reporter()).object("text"), QVariant("b"));
         QCOMPARE(readAll(asidePath), content);
+    }
+
+    // Broken by hand while the program runs: the next write keeps the file
+    // aside and says so, then stores everything the program holds.
+    void damagedHandEditIsKeptAsideAtTheNextWrite()
+    {
+        JsonUserDefaults defaults(m_path, reporter());
+        defaults.set("text", QStringLiteral("a"));
+        const QByteArray broken("{\"text\": \"b\",");
+        writeAll(m_path, broken);
+
+        defaults.set("flag", true);
+        const QStringList aside = keptAside();
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(readAll(aside.first()), broken);
+        QCOMPARE(m_reports.size(), 1);
+        QVERIFY2(m_reports.first().contains(aside.first()), qPrintable(m_reports.first()));
+
+        JsonUserDefaults reloaded(m_path, reporter());
+        QCOMPARE(reloaded.object("text"), QVariant("a"));
+        QCOMPARE(reloaded.object("flag"), QVariant(true));
+        QCOMPARE(m_reports.size(), 1);
     }
 
     void failedWriteIsReportedAndKeptInMemory()
@@ -186,6 +207,16 @@ private slots:
     }
 
 private:
+    // The paths of the damaged files moved aside.
+    QStringList keptAside() const
+    {
+        const QDir folder = QFileInfo(m_path).absoluteDir();
+        QStringList paths;
+        for (const QString& name : folder.entryList({"defaults.json.corrupt-*"}))
+            paths << folder.filePath(name);
+        return paths;
+    }
+
     JsonUserDefaults::Reporter reporter()
     {
         return [this](const QString& line) { m_reports << line; };
