@@ -5,14 +5,16 @@
 #include "Brand/Typography.h"
 #include "Models/ColorHex.h"
 #include "Services/PreferencesService.h"
+#include "Settings/ColorWell.h"
+#include "Settings/FocusRingButton.h"
 #include "Settings/SettingsTexts.h"
 
-#include <QColorDialog>
 #include <QFontMetricsF>
-#include <QHelpEvent>
-#include <QMouseEvent>
+#include <QHash>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QToolTip>
+
+#include <utility>
 
 namespace {
 
@@ -42,13 +44,29 @@ QString shownName(const QString& name)
     return name.left(cut) + QStringLiteral("…");
 }
 
+// A borderless button that shows the reset symbol.
+class ResetButton final : public FocusRingButton {
+public:
+    explicit ResetButton(QWidget* parent) : FocusRingButton(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor symbol = TesselBrand::ink();
+        symbol.setAlphaF(0.6f);
+        Symbols::paint(painter, QRectF(rect()).adjusted(3.5, 3.5, -3.5, -3.5), resetSymbol, symbol);
+        paintFocusRing(painter, 6);
+    }
+};
+
 } // namespace
 
 ProfileColorList::ProfileColorList(PreferencesService& preferences, QWidget* parent)
     : QWidget(parent), m_preferences(preferences)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    setMouseTracking(true);
     reload();
     connect(&preferences, &PreferencesService::knownProfilesChanged, this,
             &ProfileColorList::reload);
@@ -58,10 +76,127 @@ ProfileColorList::ProfileColorList(PreferencesService& preferences, QWidget* par
 
 void ProfileColorList::reload()
 {
-    m_names =
-        SettingsTexts::profileList(m_preferences.knownProfiles(), m_preferences.profileColors());
+    const PreferencesService::ProfileColors colors = m_preferences.profileColors();
+    const QStringList names = SettingsTexts::profileList(m_preferences.knownProfiles(), colors);
+    bool made = false;
+    if (names != m_names) {
+        rebuildControls(std::exchange(m_names, names), colors);
+        made = true;
+    }
+    // A row gets its reset button when a colour is first stored for it.
+    for (int row = 0; row < m_names.size(); ++row) {
+        const QString& name = m_names.at(row);
+        Controls& controls = m_controls[row];
+        controls.well->setColor(SettingsTexts::profilePillColor(name, colors));
+        if (!controls.reset && colors.contains(name)) {
+            controls.reset = makeResetButton(name);
+            made = true;
+        }
+    }
+    if (made)
+        orderForKeyboard();
+    // Hidden in tab order, so that the focus on a reset button that hides
+    // moves on to the well beside it.
+    for (int row = 0; row < m_names.size(); ++row) {
+        if (QWidget* reset = m_controls.at(row).reset)
+            reset->setVisible(colors.contains(m_names.at(row)));
+    }
+    placeControls();
     updateGeometry();
     update();
+}
+
+// A row keeps its controls while its name stays listed, so the focus stays on
+// a well whose colour was just picked.
+void ProfileColorList::rebuildControls(const QStringList& oldNames,
+                                       const PreferencesService::ProfileColors& colors)
+{
+    QHash<QString, Controls> kept;
+    for (int row = 0; row < oldNames.size(); ++row)
+        kept.insert(oldNames.at(row), m_controls.at(row));
+    QList<Controls> controls;
+    controls.reserve(m_names.size());
+    // Made in tab order, which is the order they are in while the list is
+    // still outside a window.
+    for (const QString& name : std::as_const(m_names)) {
+        if (kept.contains(name))
+            controls << kept.take(name);
+        else
+            controls << Controls{colors.contains(name) ? makeResetButton(name) : nullptr,
+                                 makeWell(name)};
+    }
+    // Hidden before they go, so that the focus on one of them moves on to
+    // the next control; deleted later, as one may be in the middle of its
+    // own click.
+    for (const Controls& gone : std::as_const(kept)) {
+        for (QWidget* control : gone.inOrder()) {
+            if (control) {
+                control->hide();
+                control->deleteLater();
+            }
+        }
+    }
+    m_controls = controls;
+}
+
+ColorWell* ProfileColorList::makeWell(const QString& name)
+{
+    auto* well = new ColorWell(this);
+    well->setAccessibleName(tr("Colour for %1").arg(shownName(name)));
+    connect(well, &ColorWell::colorPicked, this,
+            [this, name](const QColor& color) { pickColor(name, color); });
+    well->show();
+    return well;
+}
+
+FocusRingButton* ProfileColorList::makeResetButton(const QString& name)
+{
+    auto* reset = new ResetButton(this);
+    reset->setAccessibleName(tr("Reset %1").arg(shownName(name)));
+    reset->setToolTip(tr("Reset to the automatic color"));
+    connect(reset, &QAbstractButton::clicked, this, [this, name] { resetColor(name); });
+    return reset;
+}
+
+// Controls made while the list is in a window join the window's tab chain at
+// its end. Each row's reset button and well, in row order, go right after the
+// control before the list.
+void ProfileColorList::orderForKeyboard()
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget = previousInFocusChain(); widget != window() && !previous;
+         widget = widget->previousInFocusChain()) {
+        if (widget->focusPolicy() != Qt::NoFocus && !isAncestorOf(widget))
+            previous = widget;
+    }
+    for (const Controls& row : std::as_const(m_controls)) {
+        for (QWidget* control : row.inOrder()) {
+            if (!control)
+                continue;
+            if (previous)
+                QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+}
+
+std::array<QWidget*, 2> ProfileColorList::Controls::inOrder() const
+{
+    return {reset, well};
+}
+
+void ProfileColorList::placeControls()
+{
+    for (int row = 0; row < m_controls.size(); ++row) {
+        if (QWidget* reset = m_controls.at(row).reset)
+            reset->setGeometry(resetArea(row));
+        m_controls.at(row).well->setGeometry(wellRect(row));
+    }
+}
+
+void ProfileColorList::resizeEvent(QResizeEvent*)
+{
+    placeControls();
 }
 
 void ProfileColorList::pickColor(const QString& name, const QColor& color)
@@ -104,6 +239,11 @@ QRect ProfileColorList::resetRect(int row) const
     if (row < 0 || row >= m_names.size() ||
         !m_preferences.profileColors().contains(m_names.at(row)))
         return {};
+    return resetArea(row);
+}
+
+QRect ProfileColorList::resetArea(int row) const
+{
     const QRect well = wellRect(row);
     return {well.left() - itemSpacing - resetSide, well.top() + (rowHeight - resetSide) / 2,
             resetSide, resetSide};
@@ -119,14 +259,6 @@ QRect ProfileColorList::pillRect(int row) const
     return {0, line.top() + (rowHeight - height) / 2, std::min(textWidth + 16, limit), height};
 }
 
-int ProfileColorList::rowAt(const QPoint& point) const
-{
-    const int row = point.y() / (rowHeight + rowSpacing);
-    if (row < 0 || row >= m_names.size() || !rowRect(row).contains(point))
-        return -1;
-    return row;
-}
-
 void ProfileColorList::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -136,10 +268,6 @@ void ProfileColorList::paintEvent(QPaintEvent* event)
     const int first = std::max(0, event->rect().top() / pitch);
     const int last = std::min<int>(m_names.size() - 1, event->rect().bottom() / pitch);
     const QFontMetricsF metrics(pillFont());
-    QColor border = TesselBrand::ink();
-    border.setAlphaF(0.22f);
-    QColor symbol = TesselBrand::ink();
-    symbol.setAlphaF(0.6f);
 
     for (int row = first; row <= last; ++row) {
         const QString& name = m_names.at(row);
@@ -155,63 +283,5 @@ void ProfileColorList::paintEvent(QPaintEvent* event)
         painter.setFont(pillFont());
         painter.drawText(pill.adjusted(8, 0, -8, 0), Qt::AlignCenter | Qt::TextSingleLine,
                          metrics.elidedText(shownName(name), Qt::ElideRight, pill.width() - 16));
-
-        if (const QRect reset = resetRect(row); !reset.isEmpty())
-            Symbols::paint(painter, QRectF(reset).adjusted(3.5, 3.5, -3.5, -3.5), resetSymbol,
-                           symbol);
-
-        const QRectF well = QRectF(wellRect(row)).adjusted(0.5, 0.5, -0.5, -0.5);
-        painter.setPen(QPen(border, 1));
-        painter.setBrush(Qt::white);
-        painter.drawRoundedRect(well, 5, 5);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(color);
-        painter.drawRoundedRect(well.adjusted(3.5, 3.5, -3.5, -3.5), 3, 3);
     }
-}
-
-// A press on a well or a reset button starts a click on it and stays here;
-// anywhere else it goes on to the window, which moves when its background is
-// dragged. Passed on from a well, it would start that move, and the window
-// would follow the pointer after the click.
-void ProfileColorList::mousePressEvent(QMouseEvent* event)
-{
-    const QPoint point = event->position().toPoint();
-    const int row = rowAt(point);
-    const bool onControl =
-        row >= 0 && (wellRect(row).contains(point) || resetRect(row).contains(point));
-    event->setAccepted(event->button() == Qt::LeftButton && onControl);
-}
-
-void ProfileColorList::mouseReleaseEvent(QMouseEvent* event)
-{
-    const QPoint point = event->position().toPoint();
-    const int row = rowAt(point);
-    if (event->button() != Qt::LeftButton || row < 0)
-        return;
-    const QString name = m_names.at(row);
-    if (resetRect(row).contains(point)) {
-        resetColor(name);
-    } else if (wellRect(row).contains(point)) {
-        const QColor current = SettingsTexts::profilePillColor(name, m_preferences.profileColors());
-        const QColor chosen = QColorDialog::getColor(current, this, QString());
-        // Closing the panel on the colour it opened with picks nothing: an
-        // automatic colour stays automatic.
-        if (chosen.isValid() && toHex(chosen) != toHex(current))
-            pickColor(name, chosen);
-    }
-}
-
-bool ProfileColorList::event(QEvent* event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const int row = rowAt(help->pos());
-        if (row >= 0 && resetRect(row).contains(help->pos()))
-            QToolTip::showText(help->globalPos(), tr("Reset to the automatic color"), this);
-        else
-            QToolTip::hideText();
-        return true;
-    }
-    return QWidget::event(event);
 }

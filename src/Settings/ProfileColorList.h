@@ -1,16 +1,22 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QMap>
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
+
+class ColorWell;
+class FocusRingButton;
 class PreferencesService;
 
 // The rows of the profile pill colours: per profile its pill in the current
 // colour, a reset button while a colour is stored for it, and a colour well.
-// Drawn as one widget that paints only the rows in view, so thousands of
-// profiles cost nothing until scrolled to.
+// The pills are painted, only the rows in view; each row's reset button and
+// well are controls of their own, which Tab reaches in row order. A row gets
+// its reset button only once a colour is stored for it.
 class ProfileColorList final : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +29,11 @@ public:
     // Removes the stored colour, so the pill takes the automatic one.
     void resetColor(const QString& name);
 
+    // A row's controls. The reset button is hidden while no colour is stored,
+    // and none until one first is.
+    FocusRingButton* resetButton(int row) const { return m_controls.at(row).reset; }
+    ColorWell* well(int row) const { return m_controls.at(row).well; }
+
     // Row geometry, in widget coordinates.
     QRect rowRect(int row) const;
     QRect pillRect(int row) const;
@@ -33,14 +44,25 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct Controls {
+        FocusRingButton* reset; // none until a colour is stored
+        ColorWell* well;
+        // As the row shows them, which is the order Tab reaches them in.
+        std::array<QWidget*, 2> inOrder() const;
+    };
+
     void reload();
-    int rowAt(const QPoint& point) const;
+    void rebuildControls(const QStringList& oldNames, const QMap<QString, QString>& colors);
+    ColorWell* makeWell(const QString& name);
+    FocusRingButton* makeResetButton(const QString& name);
+    void orderForKeyboard();
+    void placeControls();
+    QRect resetArea(int row) const;
 
     PreferencesService& m_preferences;
     QStringList m_names;
+    QList<Controls> m_controls; // one per name, in the same order
 };

@@ -12,6 +12,7 @@
 #include "Settings/AppCell.h"
 #include "Settings/AppearanceTab.h"
 #include "Settings/AppsTab.h"
+#include "Settings/ColorWell.h"
 #include "Settings/LayoutTab.h"
 #include "Settings/LivePreview.h"
 #include "Settings/MiniSwitch.h"
@@ -335,7 +336,7 @@ private slots:
         rows->pickColor("Work", QColor(255, 128, 0));
         QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{{"Work", "FF8000"}}));
         QVERIFY(!rows->resetRect(1).isEmpty());
-        click(rows, rows->resetRect(1).center());
+        click(rows->resetButton(1));
         QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{}));
 
         // Badges off takes the whole section away.
@@ -354,16 +355,16 @@ private slots:
         view->body()->ensureWidgetVisible(rows);
         PressesReaching window(view.get());
 
-        const auto press = [rows](QPoint at) {
-            QTest::mousePress(rows, Qt::LeftButton, {}, at);
+        const auto press = [](QWidget* on, QPoint at) {
+            QTest::mousePress(on, Qt::LeftButton, {}, at);
             // Released away from every control, so no colour panel opens.
-            QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(rows->width() / 2, 1));
+            QTest::mouseRelease(on, Qt::LeftButton, {}, at - QPoint(0, 100));
         };
-        press(rows->wellRect(0).center());
-        press(rows->wellRect(1).center());
-        press(rows->resetRect(1).center());
+        press(rows->well(0), rows->well(0)->rect().center());
+        press(rows->well(1), rows->well(1)->rect().center());
+        press(rows->resetButton(1), rows->resetButton(1)->rect().center());
         QCOMPARE(window.count, 0);
-        press(rows->pillRect(0).center());
+        press(rows, rows->pillRect(0).center());
         QCOMPARE(window.count, 1);
     }
 
@@ -382,7 +383,7 @@ private slots:
                 choose(*panel);
                 panel->accept();
             });
-            QTest::mouseClick(rows, Qt::LeftButton, {}, rows->wellRect(0).center());
+            QTest::mouseClick(rows->well(0), Qt::LeftButton);
         };
 
         QColor opened;
@@ -394,6 +395,75 @@ private slots:
         confirmIn([](QColorDialog& panel) { panel.setCurrentColor(QColor(255, 128, 0)); });
         QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{{"Work", "FF8000"}}));
         QVERIFY(!rows->resetRect(0).isEmpty());
+    }
+
+    // Tab goes from the badges check box through each row's reset button and
+    // colour well, in row order and named for the profile, on to the Surface
+    // pop-up, and Shift+Tab back; Space resets, and the focus moves on to the
+    // next control; Return opens the colour panel. A profile noted while the
+    // window is open takes its place in that order.
+    void theKeyboardWorksTheProfileRows()
+    {
+        Fixture fixture(
+            {{"knownProfiles", QStringList{"Personal", "Work"}},
+             {"profileColors", QVariantMap{{"Work", "2F6FD0"}, {"Archive", "C04040"}}}});
+        auto view = fixture.view(SettingsTab::appearance);
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()));
+        QCheckBox* badges = named<QCheckBox>(*view, "Show Safari profile badges");
+        QWidget* surface = view->appearanceTab()->surfacePicker();
+        QList<QWidget*> reached;
+        const auto tabFromBadges = [&] {
+            badges->setFocus(Qt::OtherFocusReason);
+            reached.clear();
+            QStringList names;
+            while (reached.size() < 12) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                if (QApplication::focusWidget() == surface)
+                    break;
+                reached << QApplication::focusWidget();
+                names << reached.last()->accessibleName();
+            }
+            return names;
+        };
+
+        QCOMPARE(tabFromBadges(),
+                 (QStringList{"Reset Archive", "Colour for Archive", "Colour for Personal",
+                              "Reset Work", "Colour for Work"}));
+        QTest::keyClick(surface, Qt::Key_Backtab);
+        QTest::keyClick(reached.at(4), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), reached.at(3));
+        QTest::keyClick(reached.at(3), Qt::Key_Space);
+        QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{{"Archive", "C04040"}}));
+        QCOMPARE(QApplication::focusWidget(), reached.at(4));
+        QTest::keyClick(reached.at(4), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), reached.at(2));
+
+        QTimer::singleShot(0, view.get(), [] {
+            auto* panel = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            QVERIFY(panel);
+            panel->setCurrentColor(QColor(255, 128, 0));
+            panel->accept();
+        });
+        QTest::keyClick(reached.at(2), Qt::Key_Return);
+        QCOMPARE(fixture.stored("profileColors"),
+                 QVariant(QVariantMap{{"Archive", "C04040"}, {"Personal", "FF8000"}}));
+
+        fixture.preferences->noteProfiles({"Alpha"});
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()));
+        QCOMPARE(tabFromBadges(),
+                 (QStringList{"Colour for Alpha", "Reset Archive", "Colour for Archive",
+                              "Reset Personal", "Colour for Personal", "Colour for Work"}));
+        // A row whose only reason to be listed was its colour goes with it;
+        // the focus moves on to the next row.
+        QTest::keyClick(surface, Qt::Key_Backtab);
+        for (int back = 0; back < 4; ++back)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->accessibleName(), QStringLiteral("Reset Archive"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(fixture.stored("profileColors"), QVariant(QVariantMap{{"Personal", "FF8000"}}));
+        QCOMPARE(QApplication::focusWidget()->accessibleName(), QStringLiteral("Reset Personal"));
     }
 
     void aFractionalMetricReadsTruncatedUntilMoved()
