@@ -2,9 +2,7 @@
 
 #include "Brand/Typography.h"
 #include "Overlay/CardDrawingCache.h"
-#include "Overlay/WindowCardRules.h"
 
-#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -83,6 +81,36 @@ void CardCollectionView::setEmptyText(const QString& text)
     m_emptyText = text;
     if (m_windows.isEmpty())
         update();
+}
+
+void CardCollectionView::setEmptyTextClearance(double top)
+{
+    if (top == m_emptyTextClearance)
+        return;
+    m_emptyTextClearance = top;
+    if (m_windows.isEmpty())
+        update();
+}
+
+TextBlock CardCollectionView::emptyTextBlock() const
+{
+    return TextBlock(m_emptyText, Typography::font(TextStyle::title3), emptyTextSpace().size());
+}
+
+QRectF CardCollectionView::emptyTextRect() const
+{
+    const QSizeF size = emptyTextBlock().size();
+    return QRectF(emptyTextSpace().center() - QPointF(size.width() / 2, size.height() / 2), size);
+}
+
+QRectF CardCollectionView::emptyTextSpace() const
+{
+    // As far from the sides as the cards would be, and as far again from
+    // whatever lies over the top; the same at the bottom, so that the text
+    // stays centred on the view.
+    const double margin = std::max(m_arrangement.padding, 8.0);
+    const double vertical = margin + std::max(m_emptyTextClearance, 0.0);
+    return QRectF(rect()).adjusted(margin, vertical, -margin, -vertical);
 }
 
 void CardCollectionView::setClipOutline(const QWidget* owner, double cornerRadius)
@@ -230,14 +258,8 @@ void CardCollectionView::paintEvent(QPaintEvent* event)
     m_paintedCards = 0;
     if (m_windows.isEmpty()) {
         clipToOutline(painter, {rect()});
-        const QFont font = Typography::font(TextStyle::title3);
-        const double margin = std::max(m_arrangement.padding, 8.0);
-        const QRectF box = QRectF(rect()).adjusted(margin, 0, -margin, 0);
-        const QString text = QFontMetricsF(font).elidedText(
-            WindowCardRules::singleLine(m_emptyText), Qt::ElideMiddle, box.width());
-        painter.setFont(font);
         painter.setPen(m_style.scheme.secondary);
-        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+        emptyTextBlock().drawCentred(painter, emptyTextSpace().center());
         return;
     }
 

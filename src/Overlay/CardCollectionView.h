@@ -3,6 +3,7 @@
 #include "Brand/ColorScheme.h"
 #include "Models/SafariWindow.h"
 #include "Overlay/OverlayRules.h"
+#include "Overlay/TextBlock.h"
 #include "Overlay/WindowCard.h"
 
 #include <QHash>
@@ -51,6 +52,9 @@ public:
     // The highlighted position; repaints only the cards whose look changes.
     void setHighlighted(int index);
     void setEmptyText(const QString& text);
+    // How far down from the top something lies over the view (the search
+    // pill); the empty text keeps clear of it.
+    void setEmptyTextClearance(double top);
     // Painting stays inside the owner's rounded outline, less its border.
     void setClipOutline(const QWidget* owner, double cornerRadius);
     // What the cards draw again, kept between paints and showings.
@@ -59,6 +63,9 @@ public:
     const Arrangement& arrangement() const { return m_arrangement; }
     qsizetype count() const { return m_windows.size(); }
     QString emptyText() const { return m_emptyText; }
+    // The empty text as drawn, and where.
+    TextBlock emptyTextBlock() const;
+    QRectF emptyTextRect() const;
     QRect cardRect(int index) const;
     int cardAt(const QPoint& position) const; // -1 between cards
     // What a card at this position shows, as drawn.
@@ -91,6 +98,8 @@ private:
     QSizeF naturalSize() const;
     void relayout();
     void updateCard(int index);
+    // Where the empty text may go.
+    QRectF emptyTextSpace() const;
     // Keeps what is drawn in these rectangles inside the owner's outline.
     void clipToOutline(QPainter& painter, const QList<QRect>& cards) const;
 
@@ -102,6 +111,7 @@ private:
     CardDrawingCache* m_drawingCache = nullptr;
     int m_highlighted = -1;
     QString m_emptyText;
+    double m_emptyTextClearance = 0;
     QPointer<const QWidget> m_clipOwner;
     double m_clipRadius = 0;
     int m_pointerCard = -1;

@@ -57,8 +57,14 @@ void OverlayPanel::moveEvent(QMoveEvent* event)
 
 void OverlayPanel::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    // A press reaches the panel when no part of its content takes it. The
+    // moves that follow still go to the part under the press, which may use
+    // them (a card view tracks hover), so the panel holds the pointer for
+    // the length of the drag.
+    if (event->button() == Qt::LeftButton) {
         m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        grabMouse();
+    }
     event->accept();
 }
 
@@ -71,6 +77,23 @@ void OverlayPanel::mouseMoveEvent(QMouseEvent* event)
 
 void OverlayPanel::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_dragOffset.reset();
+    if (!(event->buttons() & Qt::LeftButton))
+        endDrag();
     event->accept();
+}
+
+void OverlayPanel::hideEvent(QHideEvent* event)
+{
+    // A commit or Escape can hide the panel in the middle of a drag, whose
+    // release then never comes here.
+    endDrag();
+    QWidget::hideEvent(event);
+}
+
+void OverlayPanel::endDrag()
+{
+    if (!m_dragOffset)
+        return;
+    m_dragOffset.reset();
+    releaseMouse();
 }

@@ -37,8 +37,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void endDrag();
+
     std::optional<QPoint> m_dragOffset; // pointer minus top-left while dragging
     QPointer<QWidget> m_contentView;
 };

@@ -305,6 +305,9 @@ void OverlayView::placeSearchPill()
     m_searchPill->setMaximumPillWidth(width() - 2 * margin);
     m_searchPill->move((width() - m_searchPill->width()) / 2, int(m_searchTop));
     m_searchPill->raise();
+    const double cardsTop = m_chipRow->isVisibleTo(this) ? OverlayRules::chipRowHeight : 0;
+    m_cards->setEmptyTextClearance(
+        m_searchPill->isVisibleTo(this) ? m_searchTop + m_searchPill->height() - cardsTop : 0);
 }
 
 void OverlayView::chooseFilter(std::optional<Browser> filter)

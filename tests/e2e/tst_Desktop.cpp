@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -269,6 +271,66 @@ private slots:
         xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
         QTRY_VERIFY(!visibleWindow(QStringLiteral("Tessel Nav Switcher")));
         QVERIFY(!waitForLine(QStringLiteral("Frontmost:"), 500));
+    }
+
+    // The panel drags by any part of it that is not a card, a chip or the
+    // search pill, and stores where it was put.
+    // The points follow the default metrics: 24 of padding, cards 280 wide
+    // 16 apart, under the 46-point chip row of two apps.
+    void dragByTheBackground_data()
+    {
+        QTest::addColumn<QPointF>("share"); // of the panel's size
+        QTest::addColumn<QPoint>("offset"); // added to it
+        QTest::newRow("left padding") << QPointF(0, 0.5) << QPoint(10, 20);
+        QTest::newRow("right padding") << QPointF(1, 0.5) << QPoint(-10, 20);
+        QTest::newRow("bottom padding, under a card") << QPointF(0, 1) << QPoint(150, -10);
+        QTest::newRow("between two cards") << QPointF(0, 0.5) << QPoint(24 + 280 + 8, 20);
+    }
+    void dragByTheBackground()
+    {
+        QFETCH(QPointF, share);
+        QFETCH(QPoint, offset);
+        QVERIFY(!start(QStringLiteral("desktop.json")).isEmpty());
+        xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
+        key({QStringLiteral("Tab")});
+        const auto panel = switcher();
+        QVERIFY(panel);
+        QTest::qWait(300); // the fade-in
+        const Geometry shown = geometry(*panel);
+        const QPoint from = QPoint(shown.x + int(share.x() * shown.width),
+                                   shown.y + int(share.y() * shown.height)) +
+                            offset;
+        const QPoint by(-90, 70);
+        QStringList drag{QStringLiteral("mousemove"), QString::number(from.x()),
+                         QString::number(from.y()), QStringLiteral("mousedown"),
+                         QStringLiteral("1")};
+        for (int step = 1; step <= 3; ++step) {
+            const QPoint to = from + by * step / 3;
+            drag << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mousemove")
+                 << QString::number(to.x()) << QString::number(to.y());
+        }
+        xdotool(drag << QStringLiteral("mouseup") << QStringLiteral("1"));
+        QTRY_COMPARE(geometry(*panel).x, shown.x + by.x());
+        QTRY_COMPARE(geometry(*panel).y, shown.y + by.y());
+
+        // The centre, from the bottom of the 1000-pixel screen, once the
+        // program has taken in the last move.
+        const Geometry dragged = geometry(*panel);
+        const QPointF centre(dragged.x + dragged.width / 2.0,
+                             1000 - dragged.y - dragged.height / 2.0);
+        const auto stored = [this] {
+            QFile file(m_home.filePath(QStringLiteral("config/TesselNav/defaults.json")));
+            const QJsonObject values = file.open(QIODevice::ReadOnly)
+                                           ? QJsonDocument::fromJson(file.readAll()).object()
+                                           : QJsonObject();
+            if (!values.value(QStringLiteral("panelHasCustomCenter")).toBool())
+                return QPointF(-1e9, -1e9);
+            return QPointF(values.value(QStringLiteral("panelCustomCenterX")).toDouble(),
+                           values.value(QStringLiteral("panelCustomCenterY")).toDouble());
+        };
+        QTRY_VERIFY2((stored() - centre).manhattanLength() <= 2,
+                     qPrintable(QStringLiteral("%1,%2").arg(stored().x()).arg(stored().y())));
+        key({QStringLiteral("Escape")});
     }
 
     void hungAppDoesNotHoldUpTheSwitcher()

@@ -6,6 +6,7 @@
 #include "Overlay/AppChipBar.h"
 #include "Overlay/BrowserIconChip.h"
 #include "Overlay/CardCollectionView.h"
+#include "Overlay/OverlayRules.h"
 #include "Overlay/SearchPill.h"
 #include "Overlay/WindowCardRules.h"
 #include "support/OverlayFixture.h"
@@ -352,6 +353,42 @@ private slots:
         QTest::mouseClick(&cards, Qt::LeftButton, {}, cards.cardRect(2).center());
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(clicked[0][0].toInt(), 2); // the view maps it to the first with that id
+    }
+
+    // A query too long for one line is wrapped and drawn whole; one longer
+    // than every line the space holds loses characters from its middle and
+    // keeps the last typed ones. Either stays centred and clear of the pill,
+    // which the least padding brings closest.
+    void emptyTextWrapsBeforeItElides()
+    {
+        OverlayFixture fixture(reducedMotion(OverlayFixture::defaultScenario()));
+        fixture.preferences.setContainerPadding(8);
+        fixture.showAndSettle();
+        const QString words = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel");
+        for (const QString& query : {words, (words + ' ').repeated(20) + QStringLiteral("END")}) {
+            fixture.controller.setSearchQuery(query);
+            fixture.controller.applyFilter(true, true);
+            QCoreApplication::processEvents();
+            QVERIFY(fixture.controller.windows().isEmpty());
+            OverlayView& view = shownView(fixture);
+            const CardCollectionView& cards = view.cards();
+            const QStringList lines = cards.emptyTextBlock().lines();
+            const QString drawn = lines.join(QString());
+            QVERIFY(lines.size() > 1);
+            if (query == words) {
+                QCOMPARE(drawn, OverlayRules::emptyText(query));
+            } else {
+                QVERIFY2(drawn.startsWith(QStringLiteral("No windows match \u201Calpha")) &&
+                             drawn.endsWith(QStringLiteral("hotel END\u201D")) &&
+                             drawn.contains(QChar(0x2026)),
+                         qPrintable(drawn));
+            }
+            const QRectF where = cards.emptyTextRect();
+            const QRect pill = view.searchPill().geometry();
+            QVERIFY(where.top() > cards.mapFrom(&view, pill.bottomLeft()).y());
+            QVERIFY(where.bottom() < cards.height());
+            QVERIFY(std::abs(where.center().y() - cards.height() / 2.0) < 1);
+        }
     }
 
     void emptyStates()
