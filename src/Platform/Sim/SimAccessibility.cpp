@@ -291,19 +291,10 @@ AXError SimAccessibility::pressMenuItem(const AXElement& element, const QString&
             }
         }
     });
-    {
-        std::lock_guard lock(m_menuMutex);
-        m_menuActions[element.pid] << action + QLatin1Char(' ') + title;
-    }
+    m_menuActions.add({element.pid, action + QLatin1Char(' ') + title});
     if (opensDocument && documentWindow != 0)
         m_host.focusWindow(element.pid, documentWindow);
     return AXError::Success;
-}
-
-QStringList SimAccessibility::menuActions(pid_t pid) const
-{
-    std::lock_guard lock(m_menuMutex);
-    return m_menuActions.value(pid);
 }
 
 AXError SimAccessibility::windowNumber(const AXElement& element, quint32& windowID) const

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "Platform/Accessibility.h"
-
-#include <QHash>
-#include <QStringList>
+#include "Platform/Sim/SimRecorder.h"
 
 #include <atomic>
-#include <mutex>
+#include <utility>
 
 class SimHost;
 struct SimInstance;
@@ -44,7 +42,6 @@ private:
     // Registering a notification is a request to the app like any other.
     friend class SimAXObserver;
     friend class SimControl;
-    QStringList menuActions(pid_t pid) const;
 
     // Trust, then the app's existence, then the wait for its answer.
     AXError awaitAnswer(const AXElement& element) const;
@@ -52,6 +49,5 @@ private:
 
     SimHost& m_host;
     std::atomic<int> m_promptCount = 0;
-    mutable std::mutex m_menuMutex;
-    QHash<pid_t, QStringList> m_menuActions;
+    SimRecorder<std::pair<pid_t, QString>> m_menuActions;
 };

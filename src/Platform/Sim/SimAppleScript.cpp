@@ -22,9 +22,9 @@ std::optional<AppleScriptProgram> SimAppleScript::build(const QString& source) c
 
 AppleScriptRun SimAppleScript::execute(const AppleScriptProgram& program)
 {
+    m_sources.add(program.source);
     {
         std::lock_guard lock(m_mutex);
-        m_sources << program.source;
         ++m_active;
     }
     struct Leave {
@@ -100,16 +100,4 @@ int SimAppleScript::runningCount(const QString& bundleID) const
 {
     std::lock_guard lock(m_mutex);
     return m_running.value(bundleID);
-}
-
-QStringList SimAppleScript::executedSources() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_sources;
-}
-
-void SimAppleScript::clearExecutedSources()
-{
-    std::lock_guard lock(m_mutex);
-    m_sources.clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/AppleScript.h"
+#include "Platform/Sim/SimRecorder.h"
 #include "Platform/Sim/SimScriptReplies.h"
 
 #include <QHash>
@@ -36,8 +37,6 @@ private:
     void changeScripting(const QString& bundleID, const std::function<void(SimScripting&)>& change);
     void release(const QString& bundleID);
     int runningCount(const QString& bundleID) const;
-    QStringList executedSources() const;
-    void clearExecutedSources();
 
     // Holds a run for its app's delay or hang; false when the host closes meanwhile.
     bool wait(const QString& bundleID, const SimScripting& scripting);
@@ -52,5 +51,5 @@ private:
     QHash<QString, quint64> m_releases;
     int m_active = 0;
     bool m_closing = false;
-    QStringList m_sources;
+    SimRecorder<QString> m_sources;
 };

@@ -45,12 +45,7 @@ int SimControl::heldScriptCount(const QString& bundleID) const
 
 QStringList SimControl::executedScripts() const
 {
-    return m_appleScript.executedSources();
-}
-
-void SimControl::clearExecutedScripts()
-{
-    m_appleScript.clearExecutedSources();
+    return m_appleScript.m_sources.entries();
 }
 
 void SimControl::setScriptBuildFails(bool fails)
@@ -65,12 +60,23 @@ int SimControl::trustPromptCount() const
 
 QStringList SimControl::menuActions(pid_t pid) const
 {
-    return m_accessibility.menuActions(pid);
+    QStringList actions;
+    for (const auto& [app, action] : m_accessibility.m_menuActions.entries()) {
+        if (app == pid)
+            actions << action;
+    }
+    return actions;
 }
 
 int SimControl::focusListenerCount(pid_t pid) const
 {
     return m_host.focusListenerCount(pid);
+}
+
+void SimControl::setRecording(bool on)
+{
+    m_appleScript.m_sources.setRecording(on);
+    m_accessibility.m_menuActions.setRecording(on);
 }
 
 int SimControl::captureAccessRequestCount() const

@@ -51,19 +51,23 @@ public:
     void releaseScripts(const QString& bundleID);
     // Runs for the app now held back by its delay or hang.
     int heldScriptCount(const QString& bundleID) const;
-    // Every text that reached a run, in order.
+    // Every text that reached a run while recording (below), in order.
     QStringList executedScripts() const;
-    void clearExecutedScripts();
     // While set, no text can be made into a script.
     void setScriptBuildFails(bool fails);
 
     // Accessibility: the trust prompts shown, and the actions performed on the
-    // app's menu items, oldest first, as "<action> <item title>" (e.g.
-    // "AXPress Window").
+    // app's menu items while recording, oldest first, as "<action> <item
+    // title>" (e.g. "AXPress Window").
     int trustPromptCount() const;
     QStringList menuActions(pid_t pid) const;
     // The focus observers listening to the app now.
     int focusListenerCount(pid_t pid) const;
+
+    // Whether the script texts run and the menu actions performed are kept
+    // for the two lists above. Off at first, so that a long run of the
+    // program keeps nothing; turning it off forgets what was kept.
+    void setRecording(bool on);
 
     // The host's own permission prompts and privacy panes, pending and answered.
     SimHostPrompts& prompts();

@@ -1,5 +1,14 @@
 #include "SimModel.h"
 
+#include <utility>
+
+SimMenuItem SimMenuItem::withMenu(const QString& title, QList<SimMenuItem> entries)
+{
+    SimMenuItem menu;
+    menu.children = std::move(entries);
+    return SimMenuItem{0, title, {menu}};
+}
+
 const SimApp* SimModel::installedApp(const QString& bundleID) const
 {
     for (const SimApp& app : installedApps) {

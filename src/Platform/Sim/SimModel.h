@@ -54,12 +54,17 @@ struct SimWindow {
     bool legacyImageFails = false; // the window server's image call fails
 };
 
-// An item of an app's menu bar (or of one of its menus). Pressing an item
-// whose title names an open document switches to that document.
+// An item of an app's menu bar, or an entry of one of its menus. As on the
+// host, an item that opens a menu has that menu as its one child, and the
+// menu's children are the entries. Pressing an entry whose title names an open
+// document switches to that document.
 struct SimMenuItem {
     quint64 token = 0; // assigned by SimHost
     QString title;     // empty: a separator
     QList<SimMenuItem> children;
+
+    // An item whose menu holds these entries.
+    static SimMenuItem withMenu(const QString& title, QList<SimMenuItem> entries);
 };
 
 // How an app answers scripts.

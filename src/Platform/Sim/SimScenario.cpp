@@ -225,20 +225,20 @@ SimWindow window(const JsonNode& node, bool first)
     return window;
 }
 
+// A file lists an item's entries as its children; the host has the item's
+// menu between them, and so does the model.
 SimMenuItem menuItem(const JsonNode& node)
 {
-    SimMenuItem item;
-    if (node.value().isString()) {
-        item.title = node.text(); // "" is a separator
-        return item;
-    }
+    if (node.value().isString())
+        return SimMenuItem{0, node.text(), {}}; // "" is a separator
     const JsonObjectNode object(node, {"title", "children"});
-    item.title = object.text(QStringLiteral("title"), QString());
-    if (object.has(QStringLiteral("children"))) {
-        for (const JsonNode& child : object[QStringLiteral("children")].list())
-            item.children << menuItem(child);
-    }
-    return item;
+    const QString title = object.text(QStringLiteral("title"), QString());
+    if (!object.has(QStringLiteral("children")))
+        return SimMenuItem{0, title, {}};
+    QList<SimMenuItem> entries;
+    for (const JsonNode& child : object[QStringLiteral("children")].list())
+        entries << menuItem(child);
+    return SimMenuItem::withMenu(title, std::move(entries));
 }
 
 AEDescriptor descriptor(const JsonNode& node)

@@ -205,12 +205,9 @@ SimScenarioBuilder& SimScenarioBuilder::windowNumberCallAvailable(bool value)
 
 SimScenarioBuilder& SimScenarioBuilder::menu(const QString& title, const QStringList& entries)
 {
-    SimMenuItem menu;
+    QList<SimMenuItem> items;
     for (const QString& entry : entries)
-        menu.children << SimMenuItem{0, entry, {}};
-    SimMenuItem item;
-    item.title = title;
-    item.children << menu;
-    lastInstance().menuBar << item;
+        items << SimMenuItem{0, entry, {}};
+    lastInstance().menuBar << SimMenuItem::withMenu(title, std::move(items));
     return *this;
 }

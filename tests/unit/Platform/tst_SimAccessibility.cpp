@@ -217,6 +217,7 @@ private slots:
                             .menu("File", {"Open"})
                             .menu("Window", {"Tile", "", "a.pdf", "b.pdf"})
                             .build());
+        sim.control.setRecording(true);
         AXValue value;
         QCOMPARE(sim.accessibility.copyAttributeValue(sim.accessibility.createApplication(700),
                                                       AXAttribute::menuBar, value),

@@ -102,6 +102,20 @@ private slots:
         QCOMPARE(hung.result, AEDescriptor::integer(4)); // answers as the app is when released
         QCOMPARE(sim.control.heldScriptCount(acrobat), 0);
     }
+
+    // The program runs on this host for hours: no script text is kept unless
+    // a test records it.
+    void textsAreKeptOnlyWhileRecording()
+    {
+        SimPlatform sim(SimScenarioBuilder().launch(Browser::acrobat, 700).build());
+        QVERIFY(sim.appleScript.execute({acrobatNames}).result);
+        QVERIFY(sim.control.executedScripts().isEmpty());
+        sim.control.setRecording(true);
+        QVERIFY(sim.appleScript.execute({acrobatNames}).result);
+        QCOMPARE(sim.control.executedScripts(), QStringList{acrobatNames});
+        sim.control.setRecording(false);
+        QVERIFY(sim.control.executedScripts().isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimAppleScript)

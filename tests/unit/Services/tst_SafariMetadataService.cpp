@@ -19,6 +19,7 @@ struct Fixture {
         : sim(model), guard(sim.appleScript, sim.systemLog, sim.clock), windows(sim.platform()),
           service(platform, guard, timeouts)
     {
+        sim.control.setRecording(true);
     }
     SimPlatform sim;
     Platform platform = sim.platform();

@@ -63,6 +63,7 @@ private slots:
                                                   .window("Home")
                                                   .script("7")
                                                   .build());
+        m_sim->control.setRecording(true);
         m_guard = std::make_unique<ScriptGuard>(m_sim->appleScript, m_sim->systemLog, m_sim->clock);
     }
 

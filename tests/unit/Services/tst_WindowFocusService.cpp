@@ -17,6 +17,7 @@ struct Fixture {
         : sim(model), guard(sim.appleScript, sim.systemLog, sim.clock),
           service(platform, guard, scriptTimeout)
     {
+        sim.control.setRecording(true);
     }
     SimPlatform sim;
     Platform platform = sim.platform();

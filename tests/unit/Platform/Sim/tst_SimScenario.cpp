@@ -54,12 +54,13 @@ private slots:
         const SimInstance* acrobat = instanceOf(model, Browser::acrobat);
         QVERIFY(acrobat);
         QVERIFY(!acrobat->documents.isEmpty());
-        const auto windowMenu =
+        const auto windowItem =
             std::find_if(acrobat->menuBar.cbegin(), acrobat->menuBar.cend(),
                          [](const SimMenuItem& item) { return item.title == "Window"; });
-        QVERIFY(windowMenu != acrobat->menuBar.cend());
+        QVERIFY(windowItem != acrobat->menuBar.cend());
+        QCOMPARE(windowItem->children.size(), 1); // the menu
         QStringList titles;
-        for (const SimMenuItem& item : windowMenu->children)
+        for (const SimMenuItem& item : windowItem->children.first().children)
             titles << item.title;
         const qsizetype separator = titles.indexOf(QString());
         QVERIFY(separator >= 0);
@@ -133,8 +134,12 @@ private slots:
         QCOMPARE(photoshop.name, QStringLiteral("Photoshop"));
         QCOMPARE(photoshop.documents, QStringList({"Poster.psd", "Banner.psd"}));
         QCOMPARE(photoshop.activeDocument, QStringLiteral("Banner.psd"));
-        QCOMPARE(photoshop.menuBar.first().children.size(), 3);
-        QCOMPARE(photoshop.menuBar.first().children[2].title, QStringLiteral("Poster.psd"));
+        // The file lists the entries under the item; the menu comes between.
+        QCOMPARE(photoshop.menuBar.first().children.size(), 1);
+        const SimMenuItem& menu = photoshop.menuBar.first().children.first();
+        QCOMPARE(menu.children.size(), 3);
+        QCOMPARE(menu.children[2].title, QStringLiteral("Poster.psd"));
+        QVERIFY(menu.children[2].children.isEmpty());
         QCOMPARE(model.instances[2].bundleID, QStringLiteral("org.example.Editor"));
 
         QCOMPARE(model.extraWindowRecords.size(), 2);
