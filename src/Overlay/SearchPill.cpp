@@ -67,7 +67,6 @@ void SearchPill::layOutText()
 {
     resize(sizeHint());
     const bool hasQuery = !m_query.isEmpty();
-    // The end of a long query is what was typed last: keep it in view.
     m_text = TextLine(shownText(), textFont(hasQuery),
                       width() - 2 * horizontalPadding - glassSide() - itemSpacing + 0.5,
                       hasQuery ? Qt::ElideLeft : Qt::ElideRight);
@@ -76,7 +75,10 @@ void SearchPill::layOutText()
 
 QString SearchPill::shownText() const
 {
-    return m_query.isEmpty() ? hint : WindowCardRules::singleLine(m_query);
+    // The end of a long query is what was typed last: keep it in view.
+    return m_query.isEmpty()
+               ? hint
+               : WindowCardRules::singleLine(m_query, 512, WindowCardRules::Keep::end);
 }
 
 QSize SearchPill::sizeHint() const

@@ -22,6 +22,17 @@ qsizetype graphemeBoundaryAfter(const QString& text, qsizetype length)
     return next < 0 ? text.size() : next;
 }
 
+// The start of the grapheme that holds the given position.
+qsizetype graphemeBoundaryBefore(const QString& text, qsizetype position)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(position);
+    if (finder.isAtBoundary())
+        return position;
+    const qsizetype previous = finder.toPreviousBoundary();
+    return previous < 0 ? 0 : previous;
+}
+
 } // namespace
 
 QString displayTitle(const SafariWindow& window, bool showProfileBadge)
@@ -92,10 +103,14 @@ QRectF snapshotRect(const QSizeF& imageSize, const QRectF& thumbnail)
     return {box.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted};
 }
 
-QString singleLine(const QString& text, int maxCharacters)
+QString singleLine(const QString& text, int maxCharacters, Keep keep)
 {
-    QString line =
-        text.size() > maxCharacters ? text.left(graphemeBoundaryAfter(text, maxCharacters)) : text;
+    QString line = text;
+    if (text.size() > maxCharacters) {
+        line = keep == Keep::beginning
+                   ? text.left(graphemeBoundaryAfter(text, maxCharacters))
+                   : text.mid(graphemeBoundaryBefore(text, text.size() - maxCharacters));
+    }
     for (QChar& character : line) {
         const QChar::Category category = character.category();
         if (category == QChar::Other_Control || category == QChar::Separator_Line ||

@@ -50,6 +50,8 @@ QRectF snapshotRect(const QSizeF& imageSize, const QRectF& thumbnail);
 // A text made fit for one line: control characters and line breaks read as
 // spaces, and anything far beyond what a line can show is cut at a character
 // boundary, so a ten-thousand-character title costs no more than a short one.
-QString singleLine(const QString& text, int maxCharacters = 512);
+// The cut keeps the beginning, or the end where that is what must show.
+enum class Keep { beginning, end };
+QString singleLine(const QString& text, int maxCharacters = 512, Keep keep = Keep::beginning);
 
 } // namespace WindowCardRules

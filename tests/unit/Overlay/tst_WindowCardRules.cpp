@@ -261,6 +261,16 @@ private slots:
         QCOMPARE(WindowCardRules::singleLine(text, limit), expected);
     }
 
+    // A search query keeps what was typed last, and its cut, too, keeps a
+    // character whole.
+    void singleLineKeepingTheEnd()
+    {
+        using WindowCardRules::Keep;
+        QCOMPARE(WindowCardRules::singleLine("abcdef", 3, Keep::end), "def");
+        QCOMPARE(WindowCardRules::singleLine("ab\U0001F600cd", 3, Keep::end), "\U0001F600cd");
+        QCOMPARE(WindowCardRules::singleLine("xe\u0301\u0301yz", 4, Keep::end), "e\u0301\u0301yz");
+    }
+
     void profileColor_data()
     {
         QTest::addColumn<QString>("title");
