@@ -4,6 +4,7 @@
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
 #include "Models/AppVersion.h"
+#include "Models/ContinuousCorners.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -62,7 +63,7 @@ protected:
         if (m_hovering) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(TesselBrand::hoverFill());
-            painter.drawRoundedRect(QRectF(rect()), 9, 9);
+            painter.drawPath(continuousRoundedRect(QRectF(rect()), 9));
         }
         const QRectF content = QRectF(rect()).adjusted(horizontal, 0, -horizontal, 0);
         const QRectF iconFrame(content.x(), content.y(), iconWidth, content.height());
@@ -187,12 +188,8 @@ void MenuPanelView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    painter.fillPath(shape, TesselBrand::cream());
-    // The border is stroked inside the shape: inset by half the line width.
+    painter.fillPath(continuousRoundedRect(QRectF(rect()), cornerRadius), TesselBrand::cream());
     painter.setPen(QPen(QColor(0, 0, 0, 18), 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5,
-                            cornerRadius - 0.5);
+    painter.drawPath(continuousRoundedBorder(QRectF(rect()), cornerRadius, 1));
 }

@@ -3,6 +3,7 @@
 #include "Brand/Symbols.h"
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
+#include "Models/ContinuousCorners.h"
 #include "Onboarding/OnboardingModel.h"
 
 #include <QFontMetricsF>
@@ -266,8 +267,7 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 9.5, 9.5);
+        const QPainterPath shape = continuousRoundedBorder(QRectF(rect()), 10, 1);
         painter.fillPath(shape, QColor(255, 255, 255, 140));
         painter.strokePath(shape, QPen(TesselBrand::hairline(), 1));
     }

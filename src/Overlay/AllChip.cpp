@@ -2,6 +2,7 @@
 
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
+#include "Models/ContinuousCorners.h"
 #include "Overlay/OverlayRules.h"
 #include "Overlay/RoundedFill.h"
 
@@ -21,13 +22,6 @@ QFont chipFont()
 const QString chipText = QStringLiteral("All");
 constexpr double paddingX = 13;
 constexpr double paddingY = 7;
-
-QPainterPath capsuleShape(const QRectF& rect)
-{
-    QPainterPath shape;
-    shape.addRoundedRect(rect, rect.height() / 2, rect.height() / 2);
-    return shape;
-}
 
 } // namespace
 
@@ -78,5 +72,6 @@ void AllChip::paintEvent(QPaintEvent*)
 
 bool AllChip::hitButton(const QPoint& position) const
 {
-    return capsuleShape(QRectF(rect())).contains(QPointF(position) + QPointF(0.5, 0.5));
+    return continuousRoundedRect(QRectF(rect()), height() / 2.0)
+        .contains(QPointF(position) + QPointF(0.5, 0.5));
 }

@@ -1,6 +1,7 @@
 #include "Overlay/BrowserIconChip.h"
 
 #include "Brand/TesselBrand.h"
+#include "Models/ContinuousCorners.h"
 #include "Overlay/RoundedFill.h"
 
 #include <QPainter>
@@ -9,13 +10,6 @@
 namespace {
 
 constexpr double chipRadius = 9;
-
-QPainterPath chipShape(const QRectF& rect, double radius = chipRadius)
-{
-    QPainterPath shape;
-    shape.addRoundedRect(rect, radius, radius);
-    return shape;
-}
 
 } // namespace
 
@@ -65,11 +59,12 @@ void BrowserIconChip::paintEvent(QPaintEvent*)
         painter.setBrush(Qt::NoBrush);
         // Stroked inside the chip: the pen's centre runs one point in, on a
         // curve one point tighter, so that it hugs the fill's corners.
-        painter.drawPath(chipShape(square.adjusted(1, 1, -1, -1), chipRadius - 1));
+        painter.drawPath(continuousRoundedBorder(square, chipRadius, 2));
     }
 }
 
 bool BrowserIconChip::hitButton(const QPoint& position) const
 {
-    return chipShape(QRectF(rect())).contains(QPointF(position) + QPointF(0.5, 0.5));
+    return continuousRoundedRect(QRectF(rect()), chipRadius)
+        .contains(QPointF(position) + QPointF(0.5, 0.5));
 }

@@ -1,6 +1,7 @@
 #include "Overlay/CardCollectionView.h"
 
 #include "Brand/Typography.h"
+#include "Models/ContinuousCorners.h"
 #include "Overlay/CardDrawingCache.h"
 
 #include <QMouseEvent>
@@ -228,22 +229,29 @@ void CardCollectionView::clipToOutline(QPainter& painter, const QList<QRect>& ca
         return;
     const QPointF offset(mapFrom(m_clipOwner, QPoint(0, 0)));
     const QRectF within = QRectF(m_clipOwner->rect()).adjusted(1, 1, -1, -1).translated(offset);
-    const double radius = std::max(m_clipRadius - 1, 0.0);
-    const QRectF straight = within.adjusted(radius, radius, -radius, -radius);
+    const QPainterPath outline = continuousRoundedRect(within, std::max(m_clipRadius - 1, 0.0));
+    // The outline is convex: what of a card lies within the straight edges
+    // is inside it when its four corners are. Taken half a pixel in: a card
+    // that reaches less than that past the curve covers no more of the
+    // border than antialiasing does, and its own rounded corners leave that
+    // sliver empty anyway. Clipping for it would cost every fill of the card.
+    const double tolerance = 0.5;
     bool acrossEdge = false;
     bool intoCorner = false;
     for (const QRect& card : cards) {
         const QRectF r(card);
         acrossEdge = acrossEdge || !within.contains(r);
-        intoCorner = intoCorner || ((r.left() < straight.left() || r.right() > straight.right()) &&
-                                    (r.top() < straight.top() || r.bottom() > straight.bottom()));
+        const QRectF inner =
+            r.intersected(within).adjusted(tolerance, tolerance, -tolerance, -tolerance);
+        intoCorner = intoCorner || (inner.isValid() && !(outline.contains(inner.topLeft()) &&
+                                                         outline.contains(inner.topRight()) &&
+                                                         outline.contains(inner.bottomLeft()) &&
+                                                         outline.contains(inner.bottomRight())));
     }
     // Clipping to a curve costs every fill it touches: the rounded outline
     // only where a card reaches into a corner, the straight edges where one
     // runs over the border, nothing otherwise.
     if (intoCorner) {
-        QPainterPath outline;
-        outline.addRoundedRect(within, radius, radius);
         painter.setClipPath(outline);
     } else if (acrossEdge) {
         painter.setClipRect(within);

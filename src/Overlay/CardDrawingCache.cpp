@@ -1,5 +1,7 @@
 #include "Overlay/CardDrawingCache.h"
 
+#include "Models/ContinuousCorners.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -23,9 +25,7 @@ QImage CardDrawingCache::renderThumbnail(const QImage& snapshot, const Thumbnail
     result.fill(Qt::transparent);
     QPainter painter(&result);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath well;
-    well.addRoundedRect(layout.well, layout.wellRadius, layout.wellRadius);
-    painter.fillPath(well, layout.wellColor);
+    painter.fillPath(continuousRoundedRect(layout.well, layout.wellRadius), layout.wellColor);
     if (snapshot.isNull() || layout.snapshot.isEmpty())
         return result;
     // Averaged over every source pixel, so that fine text and lines stay
@@ -34,8 +34,8 @@ QImage CardDrawingCache::renderThumbnail(const QImage& snapshot, const Thumbnail
     const QImage scaled = snapshot.size() == size ? snapshot
                                                   : snapshot.scaled(size, Qt::IgnoreAspectRatio,
                                                                     Qt::SmoothTransformation);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(layout.snapshot), layout.snapshotRadius, layout.snapshotRadius);
+    const QPainterPath shape =
+        continuousRoundedRect(QRectF(layout.snapshot), layout.snapshotRadius);
     // A brush cuts the corners with antialiased edges, which a clip would not.
     QBrush brush(scaled);
     brush.setTransform(QTransform::fromTranslate(layout.snapshot.x(), layout.snapshot.y()));

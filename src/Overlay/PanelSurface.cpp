@@ -1,5 +1,7 @@
 #include "Overlay/PanelSurface.h"
 
+#include "Models/ContinuousCorners.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -38,15 +40,13 @@ void PanelSurface::draw(QPainter& painter, const QRectF& rect, const Look& look)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const double radius = look.cornerRadius;
-    QPainterPath shape;
-    shape.addRoundedRect(rect, radius, radius);
+    const QPainterPath shape = continuousRoundedRect(rect, radius);
     painter.fillPath(shape, look.surface);
     if (look.tint.alpha() > 0)
         painter.fillPath(shape, look.tint);
     // A one-point line just inside the outline.
     painter.setPen(QPen(look.border, 1));
     painter.setBrush(Qt::NoBrush);
-    const double inner = std::max(radius - 0.5, 0.0);
-    painter.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), inner, inner);
+    painter.drawPath(continuousRoundedBorder(rect, radius, 1));
     painter.restore();
 }

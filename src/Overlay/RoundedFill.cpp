@@ -1,5 +1,7 @@
 #include "Overlay/RoundedFill.h"
 
+#include "Models/ContinuousCorners.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmapCache>
@@ -9,13 +11,6 @@
 namespace RoundedFill {
 
 namespace {
-
-QPainterPath shape(const QRectF& rect, double radius)
-{
-    QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
 
 // Eighths of a pixel: finer than antialiasing can show.
 double quantized(double value)
@@ -33,7 +28,7 @@ void paint(QPainter& painter, const QRectF& rect, double radius, const QColor& c
     // Only an upright, unmirrored scale copies onto whole pixels.
     if (transform.type() > QTransform::TxScale || transform.m11() <= 0 || transform.m22() <= 0 ||
         transform.m11() != transform.m22()) {
-        painter.fillPath(shape(rect, radius), color);
+        painter.fillPath(continuousRoundedRect(rect, radius), color);
         return;
     }
     const double scale = transform.m11();
@@ -59,7 +54,7 @@ void paint(QPainter& painter, const QRectF& rect, double radius, const QColor& c
         {
             QPainter canvas(&image);
             canvas.setRenderHint(QPainter::Antialiasing);
-            canvas.fillPath(shape(local, deviceRadius), color);
+            canvas.fillPath(continuousRoundedRect(local, deviceRadius), color);
         }
         drawn = QPixmap::fromImage(std::move(image));
         QPixmapCache::insert(key, drawn);

@@ -4,6 +4,7 @@
 #include "Brand/TesselBrand.h"
 #include "Brand/TesselTile.h"
 #include "Brand/Typography.h"
+#include "Models/ContinuousCorners.h"
 #include "Overlay/CardDrawingCache.h"
 #include "Overlay/RoundedFill.h"
 #include "Overlay/VisualEffectBackground.h"
@@ -41,13 +42,6 @@ QFont locationFont()
 QColor white(double opacity)
 {
     return QColor::fromRgbF(1, 1, 1, float(opacity));
-}
-
-QPainterPath roundedRect(const QRectF& rect, double radius)
-{
-    QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
 }
 
 // One line of text, elided to the width and centred in the rectangle.
@@ -142,7 +136,7 @@ void drawMonogram(QPainter& painter, const WindowCardContent& content, const QRe
     to.setAlphaF(0.55f);
     gradient.setColorAt(0, from);
     gradient.setColorAt(1, to);
-    painter.fillPath(roundedRect(tile, wellRadius), gradient);
+    painter.fillPath(continuousRoundedRect(tile, wellRadius), gradient);
 
     const QString letter = WindowCardRules::monogramLetter(name);
     const bool symbol = WindowCardRules::monogramShowsSymbol(letter);
@@ -266,7 +260,7 @@ void paint(QPainter& painter, const WindowCardContent& content, const ColorSchem
     if (!content.image.isNull()) {
         drawSnapshot(painter, content, thumbnail, wellColor, cache);
     } else {
-        painter.fillPath(roundedRect(thumbnail, wellRadius), wellColor);
+        painter.fillPath(continuousRoundedRect(thumbnail, wellRadius), wellColor);
         drawMonogram(painter, content,
                      thumbnail.adjusted(tileInset, tileInset, -tileInset, -tileInset), cache);
     }
@@ -292,10 +286,9 @@ void paint(QPainter& painter, const WindowCardContent& content, const ColorSchem
     if (content.isSelected && content.isTesselTheme) {
         QColor border = TesselBrand::forest();
         border.setAlphaF(0.9f);
-        // Stroked inside the card: the pen's centre runs one point in.
         painter.setPen(QPen(border, 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(card.adjusted(1, 1, -1, -1), cardRadius - 1, cardRadius - 1);
+        painter.drawPath(continuousRoundedBorder(card, cardRadius, 2));
     }
     painter.restore();
 }

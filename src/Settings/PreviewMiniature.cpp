@@ -2,6 +2,7 @@
 
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
+#include "Models/ContinuousCorners.h"
 #include "Overlay/OverlayRules.h"
 #include "Overlay/VisualEffectBackground.h"
 #include "Overlay/WindowCard.h"
@@ -177,7 +178,7 @@ void PreviewMiniature::paintChipRow(QPainter& painter, const ColorScheme& scheme
     accent.setAlphaF(0.9f);
     painter.setPen(Qt::NoPen);
     painter.setBrush(accent);
-    painter.drawRoundedRect(chip, chip.height() / 2, chip.height() / 2);
+    painter.drawPath(continuousRoundedRect(chip, chip.height() / 2));
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(chip, Qt::AlignCenter, all);
@@ -210,8 +211,7 @@ void PreviewMiniature::paintEvent(QPaintEvent*)
     painter.scale(m_geometry.scale, m_geometry.scale);
     const QRectF panel(0, 0, m_geometry.width, m_geometry.height);
     const double radius = m_preferences.cornerRadius();
-    QPainterPath shape;
-    shape.addRoundedRect(panel, radius, radius);
+    const QPainterPath shape = continuousRoundedRect(panel, radius);
     const ColorScheme colors = scheme();
 
     painter.save();
@@ -223,12 +223,9 @@ void PreviewMiniature::paintEvent(QPaintEvent*)
     painter.restore();
 
     // A one-point border inside the edge, in the scheme's primary colour.
-    QPainterPath inner;
-    const double innerRadius = std::max(0.0, radius - 0.5);
-    inner.addRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), innerRadius, innerRadius);
     QColor border = colors.primary;
     border.setAlphaF(0.1f);
     painter.setPen(QPen(border, 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(inner);
+    painter.drawPath(continuousRoundedBorder(panel, radius, 1));
 }

@@ -2,6 +2,7 @@
 
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
+#include "Models/ContinuousCorners.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -47,10 +48,7 @@ void TabButton::paintEvent(QPaintEvent*)
 
 QPainterPath TabButton::capsule() const
 {
-    const QRectF bounds(rect());
-    QPainterPath shape;
-    shape.addRoundedRect(bounds, bounds.height() / 2, bounds.height() / 2);
-    return shape;
+    return continuousRoundedRect(QRectF(rect()), height() / 2.0);
 }
 
 bool TabButton::hitButton(const QPoint& position) const

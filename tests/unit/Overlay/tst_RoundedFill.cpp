@@ -1,5 +1,7 @@
 #include "Overlay/RoundedFill.h"
 
+#include "Models/ContinuousCorners.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QTest>
@@ -20,9 +22,7 @@ QImage render(bool cached, const QRectF& rect, double radius, const QColor& colo
     if (cached) {
         RoundedFill::paint(painter, rect, radius, color);
     } else {
-        QPainterPath path;
-        path.addRoundedRect(rect, radius, radius);
-        painter.fillPath(path, color);
+        painter.fillPath(continuousRoundedRect(rect, radius), color);
     }
     return image;
 }

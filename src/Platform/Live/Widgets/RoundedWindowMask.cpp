@@ -1,5 +1,6 @@
 #include "Platform/Live/Widgets/RoundedWindowMask.h"
 
+#include "Models/ContinuousCorners.h"
 #include "Platform/Live/Compositing.h"
 
 #include <QEvent>
@@ -31,8 +32,7 @@ RoundedWindowMask::RoundedWindowMask(QWidget& window, Radius radius, Composited 
 
 QRegion RoundedWindowMask::region(const QSize& size, double radius)
 {
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), radius, radius);
+    const QPainterPath shape = continuousRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), radius);
     return QRegion(shape.toFillPolygon().toPolygon());
 }
 

@@ -15,7 +15,7 @@ private slots:
         QTest::newRow("corner cut") << 18.0 << QPoint(0, 0) << false;
         QTest::newRow("inside the corner's curve") << 18.0 << QPoint(3, 3) << false;
         QTest::newRow("bottom right corner cut") << 18.0 << QPoint(251, 199) << false;
-        QTest::newRow("top edge after the curve") << 18.0 << QPoint(18, 0) << true;
+        QTest::newRow("top edge after the curve") << 18.0 << QPoint(24, 0) << true;
         QTest::newRow("left edge") << 18.0 << QPoint(0, 100) << true;
         QTest::newRow("right edge") << 18.0 << QPoint(251, 100) << true;
         QTest::newRow("bottom edge") << 18.0 << QPoint(126, 199) << true;
