@@ -25,7 +25,6 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -141,10 +140,12 @@ struct Harness {
 class TestAppDelegate : public QObject {
     Q_OBJECT
 private slots:
+    // The delegate keeps its thumbnails in the user's data folder: one of
+    // this run's own, so that no other run's captures show up in its cache.
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QDir(SnapshotService::defaultDiskCacheDirectory()).removeRecursively();
+        QVERIFY(m_dataHome.isValid());
+        qputenv("XDG_DATA_HOME", m_dataHome.path().toUtf8());
     }
 
     void launchCounter_data()
@@ -533,6 +534,9 @@ private slots:
         }
         QCOMPARE(h.terminated, 1);
     }
+
+private:
+    QTemporaryDir m_dataHome;
 };
 
 QTEST_MAIN(TestAppDelegate)
