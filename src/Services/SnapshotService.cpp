@@ -265,7 +265,11 @@ void SnapshotService::persistToDisk(const QImage& image, quint32 windowID)
 {
     const QString path =
         QDir(m_diskCacheDirectory).filePath(QStringLiteral("%1.png").arg(windowID));
-    m_diskWrites.start([image, path] { writePng(image, path); });
+    ++m_pendingDiskWrites;
+    m_diskWrites.start([this, image, path] {
+        --m_pendingDiskWrites;
+        writePng(image, path);
+    });
 }
 
 SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWindow>& windows,

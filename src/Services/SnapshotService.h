@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QThreadPool>
 
+#include <atomic>
 #include <optional>
 #include <variant>
 
@@ -74,6 +75,9 @@ public:
     // Blocks until queued thumbnail writes are done. Never needed by the
     // product; tests and benchmarks use it to look at the files.
     void waitForDiskWrites();
+    // Thumbnail writes queued and not yet begun. Never needed by the product;
+    // benchmarks and tests watch the queue with it.
+    int pendingDiskWrites() const { return m_pendingDiskWrites; }
 
 private:
     struct CaptureRun {
@@ -98,6 +102,7 @@ private:
     mutable QMutex m_diagnosticsLock;
     QStringList m_lastDiagnostics;
 
-    QThreadPool m_runs;       // capture runs and exports
+    QThreadPool m_runs; // capture runs and exports
+    std::atomic<int> m_pendingDiskWrites{0};
     QThreadPool m_diskWrites; // one low-priority thread: writes land in the order captured
 };
