@@ -2,26 +2,31 @@
 // simulated host, on the default scenario with previews on, through showings
 // paced as a person's (hold the modifier, tap, sometimes type or pick an app,
 // release or cancel) while the main event loop runs, so that re-listings,
-// merges, capture runs and thumbnail writes come back as they would.
+// merges, capture runs and thumbnail writes come back as they would. The heap
+// is set up as the program's entry sets it up.
 //
-// - BM_SwitcherSoak: the resident set at start and after warm-up, its growth
-//   per 1,000 showings after warm-up (the least-squares slope over every
-//   showing, so that one sample taken while a write holds an image does not
-//   decide it), the largest number of thumbnail writes waiting, and what a
-//   trim of the heap would still hand back once the writes are drained (memory
-//   freed but kept resident).
+// - BM_SwitcherSoak: the resident set at start, after warm-up (50 showings)
+//   and at the end; its growth per 1,000 showings after warm-up, as the
+//   least-squares slope over checkpoints every 50 showings taken once the
+//   background work has settled: in all, beyond the images the snapshot
+//   caches hold (one per window each, replaced, never evicted), and beyond
+//   those and the simulated host's own records; the largest number of
+//   thumbnail writes waiting; and what a trim of the heap would still hand
+//   back at the end (memory freed but kept resident).
 // - BM_QuitAfterShowings: from the quit request to the end of the services'
 //   destructors, after quick showings.
 //
 // A few windows change their content at every showing (a video, a clock), so
-// that their thumbnails really have to be written again. The writes run in
-// real time on their own thread, which is why the pace is real time too: a
+// that their thumbnails really have to be written again; the quit is also
+// measured with every window changing, the writer never idle. The writes run
+// in real time on their own thread, which is why the pace is real time too: a
 // faster pace would queue more captures per second of writing than a person
 // can. A soak whose resident set passes 5 GB stops there and reports the
 // showings it made.
 //
 //   bench/bench_switcher_soak --benchmark_filter=Quit
 //   bench/bench_switcher_soak --benchmark_filter=Soak
+#include "app/HeapPolicy.h"
 #include "support/OverlayFixture.h"
 
 #include "ResidentMemory.h"
@@ -40,7 +45,7 @@
 namespace {
 
 constexpr qint64 residentCeiling = qint64(5) << 30;
-constexpr int changingWindowsPerShowing = 4;
+constexpr int checkpointEvery = 50;
 
 double megabytes(qint64 bytes)
 {
@@ -64,7 +69,10 @@ double slope(const QList<double>& x, const QList<double>& y)
 
 class Soak {
 public:
-    Soak() : m_fixture(std::make_unique<OverlayFixture>(OverlayFixture::defaultScenario()))
+    // `changing` windows get new content at every showing.
+    explicit Soak(int changing)
+        : m_fixture(std::make_unique<OverlayFixture>(OverlayFixture::defaultScenario())),
+          m_changing(changing)
     {
         m_fixture->preferences.setShowWindowPreviews(true);
         m_windowNumbers = m_fixture->sim.host.read([](const SimModel& model) {
@@ -143,6 +151,52 @@ public:
         return seconds;
     }
 
+    // The bytes of the distinct images the snapshot caches hold: the
+    // service's memory cache and the switcher's own table, one image per
+    // window each, replaced and never evicted.
+    qint64 cachedImageBytes()
+    {
+        QSet<const uchar*> seen;
+        qint64 bytes = 0;
+        const auto count = [&](const QImage& image) {
+            if (!image.isNull() && !seen.contains(image.constBits())) {
+                seen.insert(image.constBits());
+                bytes += image.sizeInBytes();
+            }
+        };
+        for (const QImage& image : m_fixture->controller.snapshots())
+            count(image);
+        for (quint32 number : std::as_const(m_windowNumbers))
+            if (const std::optional<QImage> image = m_fixture->snapshots.cachedImage(number))
+                count(*image);
+        return bytes;
+    }
+
+    // The heap that the simulated host's records take (the scripts it ran,
+    // its log, the menu actions): they grow with use, and a real host would
+    // not hold them in this process.
+    qint64 simRecordBytes() const
+    {
+        const SimPlatform& sim = m_fixture->sim;
+        QList<QStringList> lists{sim.control.executedScripts(), sim.systemLog.lines()};
+        const QList<pid_t> pids = sim.host.read([](const SimModel& model) {
+            QList<pid_t> result;
+            for (const SimInstance& instance : model.instances)
+                result << instance.pid;
+            return result;
+        });
+        for (pid_t pid : pids)
+            lists << sim.control.menuActions(pid);
+        qint64 bytes = 0;
+        for (QStringList& list : lists) {
+            bytes += list.capacity() * qint64(sizeof(QString));
+            for (QString& record : list)
+                if (void* block = record.data_ptr().d_ptr())
+                    bytes += qint64(malloc_usable_size(block));
+        }
+        return bytes;
+    }
+
 private:
     bool chance(int oneIn) { return pick(oneIn) == 0; }
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
@@ -150,9 +204,9 @@ private:
     void changeSomeWindows()
     {
         QSet<quint32> changing;
-        for (int i = 0; i < changingWindowsPerShowing; ++i)
-            changing.insert(m_windowNumbers[int((m_showings * changingWindowsPerShowing + i) %
-                                                m_windowNumbers.size())]);
+        for (int i = 0; i < m_changing; ++i)
+            changing.insert(
+                m_windowNumbers[int((m_showings * m_changing + i) % m_windowNumbers.size())]);
         const int hue = int(m_showings * 37 % 360);
         m_fixture->changeModel([&](SimModel& model) {
             for (SimInstance& instance : model.instances)
@@ -163,6 +217,7 @@ private:
     }
 
     std::unique_ptr<OverlayFixture> m_fixture;
+    const int m_changing;
     QList<quint32> m_windowNumbers;
     std::mt19937 m_random{19};
     int m_maxPending = 0;
@@ -173,28 +228,36 @@ void BM_SwitcherSoak(benchmark::State& state)
 {
     const int showings = int(state.range(0));
     const int paceMs = int(state.range(1));
-    const int warmUp = 50;
     for (auto _ : state) {
         const qint64 atStart = residentBytes();
-        Soak soak;
+        Soak soak(int(state.range(2)));
         const qint64 built = residentBytes();
+        // Every showing's resident set, and every 50th showing's once the
+        // background work has settled (captures done, writes drained): the
+        // checkpoints see no image in flight.
         QList<double> index, resident;
-        qint64 warm = 0;
+        QList<double> checkpoint, settled, beyondCaches, beyondSim, simRecords;
         qint64 peak = 0;
-        for (int i = 0; i < showings; ++i) {
+        for (int i = 1; i <= showings; ++i) {
             soak.showing(paceMs);
             const qint64 now = residentBytes();
             peak = std::max(peak, now);
-            if (i + 1 == warmUp)
-                warm = now;
             index << double(i);
             resident << megabytes(now);
             if (now > residentCeiling)
                 break;
+            if (i % checkpointEvery == 0) {
+                soak.runFor(2000);
+                const qint64 quiet = residentBytes();
+                checkpoint << double(i);
+                settled << megabytes(quiet);
+                const qint64 images = soak.cachedImageBytes();
+                const qint64 records = soak.simRecordBytes();
+                beyondCaches << megabytes(quiet - images);
+                beyondSim << megabytes(quiet - images - records);
+                simRecords << megabytes(records);
+            }
         }
-        // Growth after warm-up; a soak stopped before it ends counts from the
-        // first showing.
-        const qsizetype from = index.size() > warmUp + 10 ? warmUp : 0;
         const qint64 atEnd = residentBytes();
         soak.fixture().snapshots.waitForDiskWrites();
         const qint64 drained = residentBytes();
@@ -203,20 +266,31 @@ void BM_SwitcherSoak(benchmark::State& state)
 
         state.counters["windows"] = soak.windowCount();
         state.counters["showings"] = double(soak.showings());
-        state.counters["rss_start_MB"] = megabytes(built);
         state.counters["fixture_MB"] = megabytes(built - atStart);
-        state.counters["rss_warm_MB"] = megabytes(warm);
+        state.counters["rss_start_MB"] = megabytes(built);
+        state.counters["rss_warm_MB"] = settled.value(0);
         state.counters["rss_end_MB"] = megabytes(atEnd);
         state.counters["rss_peak_MB"] = megabytes(peak);
-        state.counters["growth_per_1000_MB"] = slope(index.mid(from), resident.mid(from)) * 1000;
-        state.counters["growth_from_showing"] = double(from + 1);
         state.counters["max_pending_writes"] = soak.maxPendingWrites();
         state.counters["trim_frees_MB"] = megabytes(drained - trimmed);
+        // The first checkpoint ends the warm-up. A soak stopped before two
+        // more counts from its first showing, sample by sample.
+        if (checkpoint.size() >= 3) {
+            const auto perThousand = [&](const QList<double>& y) {
+                return slope(checkpoint.mid(1), y.mid(1)) * 1000;
+            };
+            state.counters["growth_per_1000_MB"] = perThousand(settled);
+            state.counters["beyond_caches_per_1000_MB"] = perThousand(beyondCaches);
+            state.counters["sim_records_per_1000_MB"] = perThousand(simRecords);
+            state.counters["beyond_caches_and_sim_per_1000_MB"] = perThousand(beyondSim);
+        } else {
+            state.counters["growth_per_1000_MB"] = slope(index, resident) * 1000;
+        }
     }
 }
 BENCHMARK(BM_SwitcherSoak)
-    ->ArgNames({"showings", "pace_ms"})
-    ->Args({1000, 500})
+    ->ArgNames({"showings", "pace_ms", "changing"})
+    ->Args({1000, 500, 4})
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
@@ -228,7 +302,7 @@ void BM_QuitAfterShowings(benchmark::State& state)
     double quit = 0;
     int maxPending = 0;
     for (auto _ : state) {
-        Soak soak;
+        Soak soak(int(state.range(2)));
         for (int i = 0; i < showings; ++i)
             soak.showing(paceMs);
         maxPending = soak.maxPendingWrites();
@@ -240,8 +314,9 @@ void BM_QuitAfterShowings(benchmark::State& state)
     state.counters["max_pending_writes"] = maxPending;
 }
 BENCHMARK(BM_QuitAfterShowings)
-    ->ArgNames({"showings", "pace_ms"})
-    ->Args({30, 500})
+    ->ArgNames({"showings", "pace_ms", "changing"})
+    ->Args({30, 500, 4})
+    ->Args({30, 500, 16})
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
@@ -250,6 +325,7 @@ BENCHMARK(BM_QuitAfterShowings)
 
 int main(int argc, char** argv)
 {
+    HeapPolicy::returnLargeBlocksAtOnce();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
