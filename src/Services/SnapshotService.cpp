@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextBoundaryFinder>
@@ -51,21 +50,6 @@ int pixelCount(double value)
     return int(std::min(value, double(std::numeric_limits<int>::max())));
 }
 
-// Written beside the target and renamed over it, so a reader never sees half
-// a file and two writes of one name never mix.
-bool writePng(const QImage& image, const QString& path)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 } // namespace
 
 QString SnapshotService::ExportError::description() const
@@ -77,19 +61,19 @@ QString SnapshotService::ExportError::description() const
 SnapshotService::SnapshotService(ScreenCapture& screenCapture, WindowServer& windowServer,
                                  const Clock& clock, QString diskCacheDirectory)
     : m_screenCapture(screenCapture), m_windowServer(windowServer),
-      m_diskCacheDirectory(std::move(diskCacheDirectory))
+      m_diskCacheDirectory(std::move(diskCacheDirectory)), m_thumbnails(m_diskCacheDirectory)
 {
-    m_diskWrites.setMaxThreadCount(1);
-    m_diskWrites.setThreadPriority(QThread::LowPriority);
     QDir().mkpath(m_diskCacheDirectory); // without a folder the writes fail silently
     pruneDiskCache(clock.now());
 }
 
 SnapshotService::~SnapshotService()
 {
-    // Runs queue disk writes, so they finish first.
+    // Nobody is left to take a run's result, and a run over hundreds of
+    // windows would hold up the quit for seconds. Runs queue thumbnails, so
+    // they end before the writer goes.
+    m_closing = true;
     m_runs.waitForDone();
-    m_diskWrites.waitForDone();
 }
 
 QString SnapshotService::defaultDiskCacheDirectory()
@@ -174,11 +158,6 @@ std::optional<QImage> SnapshotService::cachedImage(std::optional<quint32> window
     return image;
 }
 
-void SnapshotService::waitForDiskWrites()
-{
-    m_diskWrites.waitForDone();
-}
-
 SnapshotService::CaptureRun SnapshotService::captureRun(const QList<SafariWindow>& windows)
 {
     CaptureRun run;
@@ -202,6 +181,8 @@ SnapshotService::CaptureRun SnapshotService::captureRun(const QList<SafariWindow
         shareable.insert(window.windowID, window);
 
     for (const SafariWindow& window : windows) {
+        if (m_closing)
+            break;
         QString line = (window.isMinimized ? QStringLiteral("MIN") : QStringLiteral("vis")) +
                        QStringLiteral(" \"") +
                        leadingCharacters(windowLabel(window), diagnosticTitleLength) +
@@ -239,7 +220,7 @@ SnapshotService::CaptureRun SnapshotService::captureRun(const QList<SafariWindow
                 m_cache.insert(id, *image);
             }
             run.images.insert(id, *image);
-            persistToDisk(*image, id);
+            m_thumbnails.write(id, *image);
             line += QStringLiteral(" → %1 %2×%3").arg(tag).arg(image->width()).arg(image->height());
         } else if (cachedImage(id)) {
             line += QStringLiteral(" → capture failed, serving cache");
@@ -259,13 +240,6 @@ std::optional<QImage> SnapshotService::capture(const ShareableWindow& window)
     if (auto* image = std::get_if<QImage>(&result); image && !image->isNull())
         return std::move(*image);
     return std::nullopt;
-}
-
-void SnapshotService::persistToDisk(const QImage& image, quint32 windowID)
-{
-    const QString path =
-        QDir(m_diskCacheDirectory).filePath(QStringLiteral("%1.png").arg(windowID));
-    m_diskWrites.start([image, path] { writePng(image, path); });
 }
 
 SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWindow>& windows,
@@ -289,7 +263,7 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
     }
 
     QStringList written;
-    for (int i = 0; i < windows.size(); ++i) {
+    for (int i = 0; i < windows.size() && !m_closing; ++i) {
         const SafariWindow& window = windows.at(i);
         if (!window.windowID)
             continue;
@@ -297,7 +271,7 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
         if (!image)
             continue;
         const QString path = dir.absoluteFilePath(exportFileName(i + 1, window));
-        if (writePng(*image, path))
+        if (ThumbnailWriter::savePng(*image, path))
             written << path;
     }
     return written;

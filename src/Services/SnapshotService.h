@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/SafariWindow.h"
+#include "Services/ThumbnailWriter.h"
 
 #include <QFuture>
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QThreadPool>
 
+#include <atomic>
 #include <optional>
 #include <variant>
 
@@ -25,6 +27,8 @@ struct ShareableWindow;
 //
 // Capture runs and exports run off the calling thread and hand their results
 // back through a QFuture; cachedImage() may be called from any thread.
+// Thumbnails are written by a ThumbnailWriter: at most one write waits per
+// window, never awaited, dropped when the service goes.
 class SnapshotService final {
 public:
     static constexpr double maxPixelWidth = 1440;
@@ -41,7 +45,8 @@ public:
     // days by the clock; neither may fail the service.
     SnapshotService(ScreenCapture& screenCapture, WindowServer& windowServer, const Clock& clock,
                     QString diskCacheDirectory = defaultDiskCacheDirectory());
-    // Waits for running captures and pending thumbnail writes.
+    // Stops running captures and exports after the window in hand, drops the
+    // thumbnail writes still waiting and waits for the one in progress.
     ~SnapshotService();
     SnapshotService(const SnapshotService&) = delete;
     SnapshotService& operator=(const SnapshotService&) = delete;
@@ -71,9 +76,13 @@ public:
 
     QString diskCacheDirectory() const { return m_diskCacheDirectory; }
 
-    // Blocks until queued thumbnail writes are done. Never needed by the
-    // product; tests and benchmarks use it to look at the files.
-    void waitForDiskWrites();
+    // For tests and benchmarks; the product never needs them.
+    // Blocks until queued thumbnail writes are done.
+    void waitForDiskWrites() { m_thumbnails.waitUntilIdle(); }
+    // Thumbnail writes waiting; at most one per window.
+    int pendingDiskWrites() const { return m_thumbnails.pendingCount(); }
+    // While held, no thumbnail write begins.
+    void holdDiskWrites(bool held) { m_thumbnails.hold(held); }
 
 private:
     struct CaptureRun {
@@ -85,7 +94,6 @@ private:
     std::optional<QImage> capture(const ShareableWindow& window);
     ExportResult writeExport(const QList<SafariWindow>& windows, const QString& folder);
     void publishDiagnostics(const QStringList& lines);
-    void persistToDisk(const QImage& image, quint32 windowID);
     void pruneDiskCache(const QDateTime& now);
 
     ScreenCapture& m_screenCapture;
@@ -98,6 +106,7 @@ private:
     mutable QMutex m_diagnosticsLock;
     QStringList m_lastDiagnostics;
 
-    QThreadPool m_runs;       // capture runs and exports
-    QThreadPool m_diskWrites; // one low-priority thread: writes land in the order captured
+    ThumbnailWriter m_thumbnails;
+    std::atomic<bool> m_closing{false}; // the service is going: runs stop early
+    QThreadPool m_runs;                 // capture runs and exports; they queue thumbnails
 };

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/HeapPolicy.h"
 #include "app/QtArguments.h"
 #include "app/RenderModes.h"
 
@@ -99,6 +100,7 @@ int normalStart(QApplication& app)
 
 int main(int argc, char* argv[])
 {
+    HeapPolicy::returnLargeBlocksAtOnce();
     // The two render options draw the settings and exit before anything of
     // the normal start exists.
     if (const std::optional<int> status = RenderModes::runIfRequested(argc, argv))

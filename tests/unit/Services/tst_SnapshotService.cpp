@@ -358,6 +358,33 @@ private slots:
         QVERIFY(service->lastDiagnostics().isEmpty());
     }
 
+    void waitingWritesStayOnePerWindow()
+    {
+        // However far the disk falls behind the captures, a window has one
+        // write waiting at most, and its file ends as its last capture.
+        auto service = makeService();
+        const QList<SafariWindow> windows{record("Inbox", 88), record("Docs", 89),
+                                          record("Hidden away", 91, true)};
+        service->holdDiskWrites(true);
+        QColor last;
+        for (int red = 0; red < 200; red += 20) {
+            last = QColor(red, 100, 200);
+            setColor(*m_sim, 88, last);
+            QCOMPARE(service->refreshSnapshots(windows).result().size(), 3);
+        }
+        QCOMPARE(service->pendingDiskWrites(), 3);
+        service->holdDiskWrites(false);
+        service->waitForDiskWrites();
+        QCOMPARE(service->pendingDiskWrites(), 0);
+        QCOMPARE(QImage(thumbnails() + "/88.png").pixelColor(3, 3), last);
+
+        // Once written, a window whose content changed is written again.
+        setColor(*m_sim, 88, Qt::yellow);
+        service->refreshSnapshots(windows).waitForFinished();
+        service->waitForDiskWrites();
+        QCOMPARE(QImage(thumbnails() + "/88.png").pixelColor(3, 3), QColor(Qt::yellow));
+    }
+
     void destroyedWhileWorkIsPending()
     {
         QList<SafariWindow> windows;
@@ -371,15 +398,26 @@ private slots:
                 windows << record(window.title, id);
             }
         });
+        {
+            auto service = makeService();
+            service->holdDiskWrites(true);
+            QCOMPARE(service->refreshSnapshots(windows).result().size(), 10);
+            QCOMPARE(service->pendingDiskWrites(), 10);
+        }
+        // The waiting writes were dropped, leaving no file, whole or partial.
+        QCOMPARE(
+            QDir(thumbnails()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+
+        // A run ends with the capture in hand.
+        m_sim->host.modify([](SimModel& model) { model.captureDelaySeconds = 0.2; });
         QFuture<QHash<quint32, QImage>> future;
         {
             auto service = makeService();
             future = service->refreshSnapshots(windows);
         }
-        // The service waited for its run and its thumbnail writes.
         QVERIFY(future.isFinished());
-        QCOMPARE(future.result().size(), 10);
-        QCOMPARE(filesIn(thumbnails()).size(), 10);
+        QVERIFY(future.result().size() < windows.size());
     }
 };
 
