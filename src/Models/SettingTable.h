@@ -80,32 +80,29 @@ namespace Setting {
 
 using namespace Qt::Literals::StringLiterals;
 
-inline constexpr ChoiceSetting<ShortcutPreset> shortcutPreset{"shortcutPreset"_L1,
-                                                              ShortcutPreset::optionTab};
+// In the order they load. A number's entry is its key, default, minimum,
+// maximum and slider step.
+inline constexpr ChoiceSetting shortcutPreset{"shortcutPreset"_L1, ShortcutPreset::optionTab};
 inline constexpr NumberSetting cardWidth{
     "cardWidth"_L1, 260, 180, 340, 10, NumberLoading::defaultBelowMinimum};
-inline constexpr ChoiceSetting<GlassTint> glassTint{"glassTint"_L1, GlassTint::tesselGreen};
+inline constexpr ChoiceSetting glassTint{"glassTint"_L1, GlassTint::tesselGreen};
 inline constexpr NumberSetting tintOpacity{"tintOpacity"_L1, 0.4, 0, 1, 0};
-inline constexpr ChoiceSetting<SurfaceStyle> surfaceStyle{"surfaceStyle"_L1, SurfaceStyle::frosted};
+inline constexpr ChoiceSetting surfaceStyle{"surfaceStyle"_L1, SurfaceStyle::frosted};
 inline constexpr NumberSetting cornerRadius{"cornerRadius"_L1, 26, 0, 40, 1};
 inline constexpr NumberSetting windowSpacing{"windowSpacing"_L1, 16, 4, 40, 1};
 inline constexpr NumberSetting containerPadding{"containerPadding"_L1, 24, 8, 48, 1};
-inline constexpr ChoiceSetting<LayoutMode> layoutMode{"layoutMode"_L1, LayoutMode::strip};
-inline constexpr ChoiceSetting<WindowSortOrder> sortOrder{"sortOrder"_L1,
-                                                          WindowSortOrder::recentlyUsed};
+inline constexpr ChoiceSetting layoutMode{"layoutMode"_L1, LayoutMode::strip};
+inline constexpr ChoiceSetting sortOrder{"sortOrder"_L1, WindowSortOrder::recentlyUsed};
 inline constexpr FlagSetting showProfileBadge{"showProfileBadge"_L1, true};
 inline constexpr FlagSetting showWindowPreviews{"showWindowPreviews"_L1, true};
-inline constexpr ChoiceSetting<AppearanceMode> appearanceMode{"appearanceMode"_L1,
-                                                              AppearanceMode::system};
+inline constexpr ChoiceSetting appearanceMode{"appearanceMode"_L1, AppearanceMode::system};
 inline constexpr FlagSetting enhanceCommandBacktick{"enhanceCommandBacktick"_L1, true};
-inline constexpr ChoiceSetting<PanelPosition> panelPosition{"panelPosition"_L1,
-                                                            PanelPosition::center};
+inline constexpr ChoiceSetting panelPosition{"panelPosition"_L1, PanelPosition::center};
 inline constexpr TextSetting preferredScreen{"preferredScreen"_L1, "active"_L1};
 inline constexpr TextMapSetting profileColors{"profileColors"_L1};
-// Safari profile names seen so far, sorted.
 inline constexpr TextListSetting knownProfiles{"knownProfiles"_L1};
 
-// The settings above in the order they load.
+// Every setting above, in that order.
 inline constexpr std::tuple all{&shortcutPreset,   &cardWidth,
                                 &glassTint,        &tintOpacity,
                                 &surfaceStyle,     &cornerRadius,
