@@ -56,7 +56,7 @@ enum class NumberLoading {
     // A missing, non-numeric or non-finite value loads as the default; one
     // outside minimum to maximum as the nearer bound.
     clamped,
-    // The card width's older rule: a text that reads as a number counts, and
+    // The card width's rule: a text that reads as a number counts, and
     // anything below the minimum, unreadable values included (they read as
     // 0), loads as the default. Nothing bounds it above: only the slider
     // stops at the maximum.
