@@ -17,6 +17,7 @@
 #include "Brand/Typography.h"
 #include "Overlay/CardCollectionView.h"
 #include "Overlay/OverlayController.h"
+#include "Overlay/OverlayMetrics.h"
 #include "Overlay/OverlayView.h"
 #include "Overlay/WindowFilter.h"
 #include "support/OverlayFixture.h"
@@ -189,9 +190,13 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        const QSizeF thumbnail(260, 162.5);
+        // The default cards' thumbnails, where the panel's strip puts them.
+        const double W = Setting::cardWidth.defaultValue;
+        const QSizeF thumbnail(W, OverlayMetrics::thumbnailHeight(W));
+        const double inset = Setting::containerPadding.defaultValue + OverlayMetrics::cardPadding;
+        const double pitch = OverlayMetrics::cellWidth(W) + Setting::windowSpacing.defaultValue;
         for (int i = 0; i < m_images.size(); ++i) {
-            const QPointF origin(34 + i * 296, 34);
+            const QPointF origin(inset + i * pitch, inset);
             painter.drawImage(QRectF(origin, thumbnail), m_images[i]);
             painter.setFont(m_title);
             painter.drawText(origin + QPointF(0, 182), QStringLiteral("Document %1").arg(i));

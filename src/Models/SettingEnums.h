@@ -21,38 +21,31 @@ enum class AppearanceMode { system, light, dark, tessel };
 enum class LayoutMode { strip, grid };
 enum class WindowSortOrder { recentlyUsed, windowOrder };
 
-// Per enumeration: the raw values in declaration order, and the value a
-// missing or unrecognised stored text loads as.
+// Per enumeration: the raw values in declaration order. The default of the
+// setting each one is stored in is in SettingTable.h.
 template <typename E> struct SettingEnum;
 
 template <> struct SettingEnum<ShortcutPreset> {
     static constexpr std::array rawValues{"optionTab", "controlOptionTab", "optionGrave"};
-    static constexpr ShortcutPreset defaultValue = ShortcutPreset::optionTab;
 };
 template <> struct SettingEnum<GlassTint> {
     static constexpr std::array rawValues{"none",  "dynamic", "tesselGreen",
                                           "ocean", "violet",  "graphite"};
-    static constexpr GlassTint defaultValue = GlassTint::tesselGreen;
 };
 template <> struct SettingEnum<SurfaceStyle> {
     static constexpr std::array rawValues{"frosted", "nativeHUD", "solid"};
-    static constexpr SurfaceStyle defaultValue = SurfaceStyle::frosted;
 };
 template <> struct SettingEnum<PanelPosition> {
     static constexpr std::array rawValues{"center", "top", "bottom", "left", "right"};
-    static constexpr PanelPosition defaultValue = PanelPosition::center;
 };
 template <> struct SettingEnum<AppearanceMode> {
     static constexpr std::array rawValues{"system", "light", "dark", "tessel"};
-    static constexpr AppearanceMode defaultValue = AppearanceMode::system;
 };
 template <> struct SettingEnum<LayoutMode> {
     static constexpr std::array rawValues{"strip", "grid"};
-    static constexpr LayoutMode defaultValue = LayoutMode::strip;
 };
 template <> struct SettingEnum<WindowSortOrder> {
     static constexpr std::array rawValues{"recentlyUsed", "windowOrder"};
-    static constexpr WindowSortOrder defaultValue = WindowSortOrder::recentlyUsed;
 };
 
 template <typename E>
@@ -67,11 +60,6 @@ template <SettingEnumeration E> constexpr auto allCases()
     for (std::size_t i = 0; i < cases.size(); ++i)
         cases[i] = E(i);
     return cases;
-}
-
-template <SettingEnumeration E> constexpr E defaultValue()
-{
-    return SettingEnum<E>::defaultValue;
 }
 
 template <SettingEnumeration E> QString rawValue(E value)

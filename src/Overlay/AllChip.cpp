@@ -3,6 +3,7 @@
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
 #include "Models/ContinuousCorners.h"
+#include "Overlay/OverlayMetrics.h"
 #include "Overlay/OverlayRules.h"
 #include "Overlay/RoundedFill.h"
 
@@ -20,8 +21,6 @@ QFont chipFont()
 }
 
 const QString chipText = QStringLiteral("All");
-constexpr double paddingX = 13;
-constexpr double paddingY = 7;
 
 } // namespace
 
@@ -55,8 +54,9 @@ AllChip::Style AllChip::style(bool isActive, bool isTesselTheme, const ColorSche
 
 QSize AllChip::sizeHint() const
 {
-    return {int(std::ceil(m_label.size().width() + 2 * paddingX)),
-            int(std::ceil(QFontMetricsF(chipFont()).height() + 2 * paddingY))};
+    return {
+        int(std::ceil(m_label.size().width() + 2 * OverlayMetrics::allChipPaddingX)),
+        int(std::ceil(QFontMetricsF(chipFont()).height() + 2 * OverlayMetrics::allChipPaddingY))};
 }
 
 void AllChip::paintEvent(QPaintEvent*)

@@ -2,14 +2,15 @@
 
 #include "Overlay/AllChip.h"
 #include "Overlay/BrowserIconChip.h"
+#include "Overlay/OverlayMetrics.h"
 #include "Overlay/OverlayRules.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr int rowSpacing = 10;
-constexpr int railSpacing = 12;
+constexpr int rowSpacing = int(OverlayMetrics::chipRowSpacing);
+constexpr int railSpacing = int(OverlayMetrics::railSpacing);
 
 } // namespace
 
@@ -18,7 +19,7 @@ AppChipBar::AppChipBar(Qt::Orientation orientation, QWidget* parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     if (orientation == Qt::Horizontal) {
-        setFixedHeight(int(OverlayRules::chipRowHeight));
+        setFixedHeight(int(OverlayMetrics::chipRowHeight));
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     }
 }
@@ -75,7 +76,7 @@ QSize AppChipBar::sizeHint() const
 {
     const int padding = int(std::ceil(m_padding));
     if (m_orientation == Qt::Horizontal)
-        return {chipsLength() + 2 * padding, int(OverlayRules::chipRowHeight)};
+        return {chipsLength() + 2 * padding, int(OverlayMetrics::chipRowHeight)};
     int width = 0;
     for (const QWidget* chip : m_chips)
         width = std::max(width, chip->width());
@@ -84,7 +85,7 @@ QSize AppChipBar::sizeHint() const
 
 QSize AppChipBar::minimumSizeHint() const
 {
-    return m_orientation == Qt::Horizontal ? QSize(0, int(OverlayRules::chipRowHeight))
+    return m_orientation == Qt::Horizontal ? QSize(0, int(OverlayMetrics::chipRowHeight))
                                            : sizeHint();
 }
 

@@ -11,10 +11,10 @@
 class BrowserIconCache;
 
 // The app chips: "All" and one chip per app with windows, in roster order,
-// as a row 46 points high above the cards, centred across it, or as a column
-// (the rail) beside them, from the top. A click asks for that filter; none
-// stands for "All". A row wider than the panel stays centred and runs over
-// both edges rather than widening the panel.
+// as a row above the cards, centred across it, or as a column (the rail)
+// beside them, from the top; their lengths are in OverlayMetrics. A click asks for that filter;
+// none stands for "All". A row wider than the panel stays centred and runs over both edges rather
+// than widening the panel.
 class AppChipBar : public QWidget {
     Q_OBJECT
 public:

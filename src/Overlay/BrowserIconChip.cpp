@@ -47,7 +47,8 @@ void BrowserIconChip::paintEvent(QPaintEvent*)
 
     const QPointF centre = square.center();
     if (!m_icon.isNull()) {
-        painter.drawImage(QRectF(centre - QPointF(12, 12), QSizeF(24, 24)), m_icon);
+        constexpr double icon = OverlayMetrics::appIconSide;
+        painter.drawImage(QRectF(centre - QPointF(icon, icon) / 2, QSizeF(icon, icon)), m_icon);
     } else {
         painter.setPen(Qt::NoPen);
         painter.setBrush(m_browser.badgeColor());

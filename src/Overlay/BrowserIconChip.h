@@ -2,13 +2,14 @@
 
 #include "Brand/ColorScheme.h"
 #include "Models/Browser.h"
+#include "Overlay/OverlayMetrics.h"
 
 #include <QAbstractButton>
 #include <QImage>
 
 // One app's chip: its icon (or a dot in its badge colour when it has none) in
-// a 32-point rounded square, full strength when its filter is on and dimmed
-// otherwise.
+// a rounded square 4 points larger on every side, full strength when its
+// filter is on and dimmed otherwise.
 class BrowserIconChip : public QAbstractButton {
     Q_OBJECT
 public:
@@ -21,7 +22,7 @@ public:
         double opacity;
     };
     static Style style(bool isActive, bool isTesselTheme, const ColorScheme& scheme);
-    static constexpr int side = 32;
+    static constexpr int side = int(OverlayMetrics::appIconSide) + 2 * 4;
 
     Browser browser() const { return m_browser; }
     bool isActive() const { return m_isActive; }

@@ -2,6 +2,7 @@
 
 #include "Brand/ColorScheme.h"
 #include "Models/SafariWindow.h"
+#include "Models/SettingTable.h"
 #include "Overlay/OverlayRules.h"
 #include "Overlay/TextBlock.h"
 #include "Overlay/WindowCard.h"
@@ -28,9 +29,9 @@ public:
     struct Arrangement {
         OverlayRules::Arrangement kind = OverlayRules::Arrangement::strip;
         int columns = 1;
-        double thumbWidth = 260; // W
-        double spacing = 16;     // s
-        double padding = 24;     // p
+        double thumbWidth = Setting::cardWidth.defaultValue;     // W
+        double spacing = Setting::windowSpacing.defaultValue;    // s
+        double padding = Setting::containerPadding.defaultValue; // p
         double minimumWidth = 0; // of the strip, so a few cards sit in the middle
         bool operator==(const Arrangement&) const = default;
     };

@@ -2,6 +2,7 @@
 
 #include "Brand/TesselTile.h"
 #include "Models/ColorHex.h"
+#include "Overlay/OverlayMetrics.h"
 #include "Overlay/WindowCardRules.h"
 
 #include <cmath>
@@ -39,7 +40,7 @@ bool searchPillShown(const QString& query, qsizetype windowCount)
 
 double searchPillTop(bool chipsShown, bool railLayout)
 {
-    return chipsShown && !railLayout ? 50 : 10;
+    return chipsShown && !railLayout ? OverlayMetrics::chipRowHeight + 4 : 10;
 }
 
 QString emptyText(const QString& query)

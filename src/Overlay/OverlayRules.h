@@ -27,8 +27,6 @@ bool chipsShown(bool scoped, qsizetype availableFilterCount);
 bool railLayout(PanelPosition position, bool chipsShown);
 // The rail faces the middle of the screen: before the cards at the right edge.
 bool railLeadsCards(PanelPosition position);
-constexpr double chipRowHeight = 46;
-constexpr double railWidth = 58;
 
 // The search field shows unless there is neither a query nor a card; it sits
 // just under the chip row, else 10 points from the top.

@@ -4,6 +4,7 @@
 #include "Overlay/AppChipBar.h"
 #include "Overlay/CardCollectionView.h"
 #include "Overlay/OverlayController.h"
+#include "Overlay/OverlayMetrics.h"
 #include "Overlay/OverlayRules.h"
 #include "Overlay/PanelSurface.h"
 #include "Overlay/SearchPill.h"
@@ -79,7 +80,7 @@ OverlayView::OverlayView(OverlayController& controller, PreferencesService& pref
     setMouseTracking(true);
 
     m_railScroll = bareScrollArea(m_chipRail, this);
-    m_railScroll->setFixedWidth(int(OverlayRules::railWidth));
+    m_railScroll->setFixedWidth(int(OverlayMetrics::railWidth));
     m_cardScroll = bareScrollArea(m_cards, m_centre);
     m_cards->setClipOutline(this, m_preferences.cornerRadius());
     m_cards->setDrawingCache(&m_controller.cardDrawingCache());
@@ -305,7 +306,7 @@ void OverlayView::placeSearchPill()
     m_searchPill->setMaximumPillWidth(width() - 2 * margin);
     m_searchPill->move((width() - m_searchPill->width()) / 2, int(m_searchTop));
     m_searchPill->raise();
-    const double cardsTop = m_chipRow->isVisibleTo(this) ? OverlayRules::chipRowHeight : 0;
+    const double cardsTop = m_chipRow->isVisibleTo(this) ? OverlayMetrics::chipRowHeight : 0;
     m_cards->setEmptyTextClearance(
         m_searchPill->isVisibleTo(this) ? m_searchTop + m_searchPill->height() - cardsTop : 0);
 }

@@ -1,9 +1,13 @@
 #include "PanelLayout.h"
 
+#include "Overlay/OverlayMetrics.h"
+
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
+
+using namespace OverlayMetrics;
 
 namespace {
 
@@ -34,9 +38,6 @@ double midY(const QRectF& r)
     return r.y() + r.height() / 2;
 }
 
-constexpr double margin = 24;
-constexpr double filterBarHeight = 46;
-constexpr double sideRailWidth = 58;
 constexpr double minimumStripWidth = 360;
 constexpr double minimumAnchoredWidth = 200;
 constexpr double minimumAnchoredHeight = 120;
@@ -65,11 +66,12 @@ Size panelSize(const PanelLayoutInput& in)
     const bool chips = !in.scoped && f > 1;
     const QRectF& VF = in.visibleFrame;
 
-    const double filterBar = chips ? filterBarHeight : 0;
-    const double sideRail = vertical && chips ? sideRailWidth : 0;
-    const double railMinimum = vertical && chips ? (f + 1) * 34 + 2 * p + f * 12 : 0;
-    const double cellWidth = W + 20;
-    const double cellHeight = W * 0.625 + 40 + 20;
+    const double filterBar = chips ? chipRowHeight : 0;
+    const double sideRail = vertical && chips ? railWidth : 0;
+    const double railMinimum =
+        vertical && chips ? (f + 1) * railChipLength + 2 * p + f * railSpacing : 0;
+    const double cellWidth = OverlayMetrics::cellWidth(W);
+    const double cellHeight = OverlayMetrics::cellHeight(W);
 
     if (vertical) {
         const double content = 2 * p + n * cellHeight + s * (n - 1);
@@ -104,13 +106,13 @@ QPointF proposedOrigin(const PanelLayoutInput& in, const Size& size)
     case PanelPosition::center:
         return {midX(VF) - size.width / 2, midY(VF) - size.height / 2};
     case PanelPosition::top:
-        return {midX(VF) - size.width / 2, maxY(VF) - size.height - margin};
+        return {midX(VF) - size.width / 2, maxY(VF) - size.height - screenMargin};
     case PanelPosition::bottom:
-        return {midX(VF) - size.width / 2, minY(VF) + margin};
+        return {midX(VF) - size.width / 2, minY(VF) + screenMargin};
     case PanelPosition::left:
-        return {minX(VF) + margin, maxY(VF) - size.height - margin};
+        return {minX(VF) + screenMargin, maxY(VF) - size.height - screenMargin};
     case PanelPosition::right:
-        return {maxX(VF) - size.width - margin, maxY(VF) - size.height - margin};
+        return {maxX(VF) - size.width - screenMargin, maxY(VF) - size.height - screenMargin};
     }
     return {};
 }
@@ -155,11 +157,11 @@ PanelLayoutResult computePanelLayout(const PanelLayoutInput& input)
         }
         const double top = maxY(current);
         const double width =
-            std::max(std::min(V.width() - 2 * margin, size.width), minimumAnchoredWidth);
+            std::max(std::min(V.width() - 2 * screenMargin, size.width), minimumAnchoredWidth);
         const double height =
-            std::max(std::min(top - minY(V) - margin, size.height), minimumAnchoredHeight);
-        const double x = clamp(midX(current) - width / 2, minX(V) + margin,
-                               std::max(maxX(V) - width - margin, minX(V) + margin));
+            std::max(std::min(top - minY(V) - screenMargin, size.height), minimumAnchoredHeight);
+        const double x = clamp(midX(current) - width / 2, minX(V) + screenMargin,
+                               std::max(maxX(V) - width - screenMargin, minX(V) + screenMargin));
         result.frame = QRectF(x, top - height, width, height);
         result.contentWidth = width;
         return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/SettingEnums.h"
+#include "Models/SettingTable.h"
 #include "Platform/Screens.h"
 
 #include <QList>
@@ -16,9 +17,9 @@
 // origin at its bottom-left corner. Nothing here touches a window.
 
 struct PanelLayoutInput {
-    double cardWidth = 260;       // W
-    double windowSpacing = 16;    // s
-    double containerPadding = 24; // p
+    double cardWidth = Setting::cardWidth.defaultValue;               // W
+    double windowSpacing = Setting::windowSpacing.defaultValue;       // s
+    double containerPadding = Setting::containerPadding.defaultValue; // p
     int windowCount = 0;
     int filterCount = 0; // apps with windows in this showing: the chips
     bool scoped = false; // a showing limited to one app has neither chips nor rail

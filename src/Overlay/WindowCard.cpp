@@ -6,6 +6,7 @@
 #include "Brand/Typography.h"
 #include "Models/ContinuousCorners.h"
 #include "Overlay/CardDrawingCache.h"
+#include "Overlay/OverlayMetrics.h"
 #include "Overlay/RoundedFill.h"
 #include "Overlay/VisualEffectBackground.h"
 #include "Overlay/WindowCardRules.h"
@@ -17,15 +18,13 @@
 
 #include <cmath>
 
+using namespace OverlayMetrics;
+
 namespace {
 
-constexpr double cardPadding = 10;
-constexpr double captionGap = 6;
-constexpr double captionLineSpacing = 1;
 constexpr double cardRadius = 14;
 constexpr double wellRadius = 10;
 constexpr double snapshotRadius = 8;
-constexpr double tileInset = 4;
 constexpr double pillInset = 6;
 constexpr double pillPaddingX = 7;
 constexpr double pillPaddingY = 3;
@@ -230,9 +229,8 @@ QSizeF cardSize(double thumbWidth)
 {
     const double caption = QFontMetricsF(titleFont()).height() + captionLineSpacing +
                            QFontMetricsF(locationFont()).height();
-    return {thumbWidth + 2 * cardPadding, 2 * cardPadding +
-                                              WindowCardRules::thumbnailSize(thumbWidth).height() +
-                                              captionGap + caption};
+    return {cellWidth(thumbWidth),
+            2 * cardPadding + thumbnailHeight(thumbWidth) + captionGap + caption};
 }
 
 QRectF thumbnailRect(double thumbWidth)
@@ -261,8 +259,10 @@ void paint(QPainter& painter, const WindowCardContent& content, const ColorSchem
         drawSnapshot(painter, content, thumbnail, wellColor, cache);
     } else {
         painter.fillPath(continuousRoundedRect(thumbnail, wellRadius), wellColor);
-        drawMonogram(painter, content,
-                     thumbnail.adjusted(tileInset, tileInset, -tileInset, -tileInset), cache);
+        drawMonogram(
+            painter, content,
+            thumbnail.adjusted(thumbnailInset, thumbnailInset, -thumbnailInset, -thumbnailInset),
+            cache);
     }
     drawPills(painter, content, scheme, thumbnail, cache);
 

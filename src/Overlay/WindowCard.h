@@ -2,6 +2,7 @@
 
 #include "Brand/ColorScheme.h"
 #include "Models/SafariWindow.h"
+#include "Models/SettingTable.h"
 
 #include <QColor>
 #include <QImage>
@@ -13,7 +14,7 @@ struct WindowCardContent {
     SafariWindow window;
     QImage image;
     bool isSelected = false;
-    double thumbWidth = 260; // W, points
+    double thumbWidth = Setting::cardWidth.defaultValue; // W, points
     bool showProfileBadge = false;
     bool showBrowserBadge = false;
     bool isTesselTheme = false;
@@ -29,8 +30,9 @@ class CardDrawingCache;
 // whoever lays the cards out: the whole card is the hit area.
 namespace WindowCard {
 
-// The whole card for a thumbnail width: W + 20 wide, the thumbnail, a 6-point
-// gap, the two caption lines and 10 points above and below.
+// The whole card for a thumbnail width: as wide as its cell in the panel
+// (OverlayMetrics), as high as its padding, the thumbnail, the caption gap
+// and the two caption lines as the fonts draw them.
 QSizeF cardSize(double thumbWidth);
 QRectF thumbnailRect(double thumbWidth);
 

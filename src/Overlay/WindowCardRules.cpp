@@ -1,5 +1,7 @@
 #include "Overlay/WindowCardRules.h"
 
+#include "Overlay/OverlayMetrics.h"
+
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -72,7 +74,8 @@ bool monogramShowsSymbol(const QString& letter)
 
 double monogramLetterSize(double thumbWidth)
 {
-    return std::min(thumbWidth * 0.625 * 0.35, 46.0);
+    constexpr double largestLetter = 46;
+    return std::min(OverlayMetrics::thumbnailHeight(thumbWidth) * 0.35, largestLetter);
 }
 
 QList<Pill> pills(const SafariWindow& window, bool showProfileBadge, bool showBrowserBadge)
@@ -91,12 +94,13 @@ QList<Pill> pills(const SafariWindow& window, bool showProfileBadge, bool showBr
 
 QSizeF thumbnailSize(double thumbWidth)
 {
-    return {thumbWidth, thumbWidth * 0.625};
+    return {thumbWidth, OverlayMetrics::thumbnailHeight(thumbWidth)};
 }
 
 QRectF snapshotRect(const QSizeF& imageSize, const QRectF& thumbnail)
 {
-    const QRectF box = thumbnail.adjusted(4, 4, -4, -4);
+    constexpr double inset = OverlayMetrics::thumbnailInset;
+    const QRectF box = thumbnail.adjusted(inset, inset, -inset, -inset);
     if (imageSize.isEmpty() || box.isEmpty())
         return {};
     const QSizeF fitted = imageSize.scaled(box.size(), Qt::KeepAspectRatio);

@@ -40,11 +40,11 @@ struct Pill {
 // app (top right), "Minimized" (bottom right).
 QList<Pill> pills(const SafariWindow& window, bool showProfileBadge, bool showBrowserBadge);
 
-// The thumbnail is w by 0.625 w; the card adds 10 points on every side.
+// The thumbnail: w wide, in the thumbnail aspect of OverlayMetrics.
 QSizeF thumbnailSize(double thumbWidth);
 // Where a snapshot of the given pixel size goes inside the thumbnail: fitted
-// to its aspect ratio, never cropped or stretched, in the thumbnail inset by
-// 4 points and centred. Empty for an empty image.
+// to its aspect ratio, never cropped or stretched, in the thumbnail less its
+// inset and centred. Empty for an empty image.
 QRectF snapshotRect(const QSizeF& imageSize, const QRectF& thumbnail);
 
 // A text made fit for one line: control characters and line breaks read as

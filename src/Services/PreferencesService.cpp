@@ -10,17 +10,9 @@
 #include <cmath>
 
 namespace Key = PreferenceKey;
+using PS = PreferencesService;
 
 namespace {
-
-template <SettingEnumeration E> E loadEnum(const UserDefaults& defaults, const QString& key)
-{
-    if (const std::optional<QString> text = defaults.string(key)) {
-        if (const std::optional<E> value = fromRawValue<E>(*text))
-            return *value;
-    }
-    return defaultValue<E>();
-}
 
 // A stored number, or nothing for a missing value, one of another kind or one
 // that is not finite.
@@ -32,26 +24,59 @@ std::optional<double> finiteNumber(const UserDefaults& defaults, const QString& 
     return std::nullopt;
 }
 
-double loadClamped(const UserDefaults& defaults, const QString& key, double fallback, double low,
-                   double high)
+// What each kind of setting loads as, by the rules of its entry.
+
+template <SettingEnumeration E>
+E loaded(const UserDefaults& defaults, const ChoiceSetting<E>& setting)
 {
-    return std::clamp(finiteNumber(defaults, key).value_or(fallback), low, high);
+    if (const std::optional<QString> text = defaults.string(setting.key)) {
+        if (const std::optional<E> value = fromRawValue<E>(*text))
+            return *value;
+    }
+    return setting.defaultValue;
 }
 
-// The card width reads a text such as "300" as a number too; anything that
-// reads as no number counts as 0.
-double loadCardWidth(const UserDefaults& defaults)
+bool loaded(const UserDefaults& defaults, const FlagSetting& setting)
 {
-    double width = 0;
-    if (const std::optional<double> number = finiteNumber(defaults, Key::cardWidth)) {
-        width = *number;
-    } else if (const std::optional<QString> text = defaults.string(Key::cardWidth)) {
+    return defaults.boolean(setting.key).value_or(setting.defaultValue);
+}
+
+QString loaded(const UserDefaults& defaults, const TextSetting& setting)
+{
+    return defaults.string(setting.key).value_or(setting.defaultValue);
+}
+
+QStringList loaded(const UserDefaults& defaults, const TextListSetting& setting)
+{
+    return defaults.stringList(setting.key).value_or(QStringList());
+}
+
+TextMapSetting::Value loaded(const UserDefaults& defaults, const TextMapSetting& setting)
+{
+    TextMapSetting::Value texts;
+    if (const std::optional<QVariantMap> stored = defaults.stringMap(setting.key)) {
+        for (auto it = stored->cbegin(); it != stored->cend(); ++it)
+            texts.insert(it.key(), it.value().toString());
+    }
+    return texts;
+}
+
+double loaded(const UserDefaults& defaults, const NumberSetting& setting)
+{
+    if (setting.loading == NumberLoading::clamped) {
+        return std::clamp(finiteNumber(defaults, setting.key).value_or(setting.defaultValue),
+                          setting.minimum, setting.maximum);
+    }
+    double number = 0;
+    if (const std::optional<double> stored = finiteNumber(defaults, setting.key)) {
+        number = *stored;
+    } else if (const std::optional<QString> text = defaults.string(setting.key)) {
         bool ok = false;
         const double parsed = text->trimmed().toDouble(&ok);
         if (ok && std::isfinite(parsed))
-            width = parsed;
+            number = parsed;
     }
-    return width < 180 ? 260 : width;
+    return number < setting.minimum ? setting.defaultValue : number;
 }
 
 QVariantList textList(const QStringList& texts)
@@ -69,6 +94,32 @@ QStringList rawValues(const QList<Browser>& browsers)
     for (Browser browser : browsers)
         names << browser.rawValue();
     return names;
+}
+
+// What each kind of setting is stored as.
+
+template <SettingEnumeration E> QVariant storedForm(const ChoiceSetting<E>&, E value)
+{
+    return rawValue(value);
+}
+
+// Numbers, flags and texts as they are.
+template <typename Entry> QVariant storedForm(const Entry&, const typename Entry::Value& value)
+{
+    return value;
+}
+
+QVariant storedForm(const TextListSetting&, const QStringList& value)
+{
+    return textList(value);
+}
+
+QVariant storedForm(const TextMapSetting&, const TextMapSetting::Value& value)
+{
+    QVariantMap stored;
+    for (auto it = value.cbegin(); it != value.cend(); ++it)
+        stored.insert(it.key(), it.value());
+    return stored;
 }
 
 // The stored form of the enabled apps: raw values in ascending text order.
@@ -125,39 +176,14 @@ PreferencesService::PreferencesService(UserDefaults& defaults, const Workspace& 
 // The caller has set m_isLoading, so nothing is written back.
 void PreferencesService::loadStored(const std::function<bool(const QString&)>& wanted)
 {
-    if (wanted(Key::shortcutPreset))
-        setShortcutPreset(loadEnum<ShortcutPreset>(m_defaults, Key::shortcutPreset));
-    if (wanted(Key::cardWidth))
-        setCardWidth(loadCardWidth(m_defaults));
-    if (wanted(Key::glassTint))
-        setGlassTint(loadEnum<GlassTint>(m_defaults, Key::glassTint));
-    if (wanted(Key::tintOpacity))
-        setTintOpacity(loadClamped(m_defaults, Key::tintOpacity, 0.4, 0, 1));
-    if (wanted(Key::surfaceStyle))
-        setSurfaceStyle(loadEnum<SurfaceStyle>(m_defaults, Key::surfaceStyle));
-    if (wanted(Key::cornerRadius))
-        setCornerRadius(loadClamped(m_defaults, Key::cornerRadius, 26, 0, 40));
-    if (wanted(Key::windowSpacing))
-        setWindowSpacing(loadClamped(m_defaults, Key::windowSpacing, 16, 4, 40));
-    if (wanted(Key::containerPadding))
-        setContainerPadding(loadClamped(m_defaults, Key::containerPadding, 24, 8, 48));
-    if (wanted(Key::layoutMode))
-        setLayoutMode(loadEnum<LayoutMode>(m_defaults, Key::layoutMode));
-    if (wanted(Key::sortOrder))
-        setSortOrder(loadEnum<WindowSortOrder>(m_defaults, Key::sortOrder));
-    if (wanted(Key::showProfileBadge))
-        setShowProfileBadge(m_defaults.boolean(Key::showProfileBadge).value_or(true));
-    if (wanted(Key::showWindowPreviews))
-        setShowWindowPreviews(m_defaults.boolean(Key::showWindowPreviews).value_or(true));
-    if (wanted(Key::appearanceMode))
-        setAppearanceMode(loadEnum<AppearanceMode>(m_defaults, Key::appearanceMode));
-    if (wanted(Key::enhanceCommandBacktick))
-        setEnhanceCommandBacktick(m_defaults.boolean(Key::enhanceCommandBacktick).value_or(true));
-    if (wanted(Key::panelPosition))
-        setPanelPosition(loadEnum<PanelPosition>(m_defaults, Key::panelPosition));
-    if (wanted(Key::preferredScreen))
-        setPreferredScreen(
-            m_defaults.string(Key::preferredScreen).value_or(QStringLiteral("active")));
+    Setting::forEach([this, &wanted](const auto& setting) {
+        if (!wanted(setting.key))
+            return;
+        // A table setting's key names its property.
+        const bool known =
+            setProperty(setting.key.data(), QVariant::fromValue(loaded(m_defaults, setting)));
+        Q_ASSERT(known);
+    });
     if (wanted(Key::panelHasCustomCenter) || wanted(Key::panelCustomCenterX) ||
         wanted(Key::panelCustomCenterY)) {
         PanelCenter centre;
@@ -167,16 +193,6 @@ void PreferencesService::loadStored(const std::function<bool(const QString&)>& w
         }
         setCustomPanelCenter(centre);
     }
-    if (wanted(Key::profileColors)) {
-        ProfileColors colors;
-        if (const std::optional<QVariantMap> stored = m_defaults.stringMap(Key::profileColors)) {
-            for (auto it = stored->cbegin(); it != stored->cend(); ++it)
-                colors.insert(it.key(), it.value().toString());
-        }
-        setProfileColors(colors);
-    }
-    if (wanted(Key::knownProfiles))
-        setKnownProfiles(m_defaults.stringList(Key::knownProfiles).value_or(QStringList()));
 }
 
 // Someone else changed these keys in the settings file: their settings load
@@ -195,7 +211,7 @@ void PreferencesService::migrate()
 {
     if (m_defaults.object(Key::containerRadiusMigrated).isValid())
         return;
-    m_defaults.remove(Key::cornerRadius);
+    m_defaults.remove(Setting::cornerRadius.key);
     m_defaults.set(Key::containerRadiusMigrated, true);
 }
 
@@ -227,9 +243,9 @@ void PreferencesService::store(const QString& key, const QVariant& value)
         m_defaults.set(key, value);
 }
 
-template <typename T, typename Arg>
-void PreferencesService::assign(T& member, const T& value, void (PreferencesService::*changed)(Arg),
-                                const QString& key, const QVariant& stored)
+template <typename T, typename Signal>
+void PreferencesService::assign(T& member, const T& value, Signal changed, const QString& key,
+                                const QVariant& stored)
 {
     member = value;
     emit(this->*changed)(value);
@@ -237,108 +253,109 @@ void PreferencesService::assign(T& member, const T& value, void (PreferencesServ
     store(key, stored);
 }
 
+template <typename Entry, typename Signal>
+void PreferencesService::assign(typename Entry::Value& member, const typename Entry::Value& value,
+                                Signal changed, const Entry& setting)
+{
+    assign(member, value, changed, setting.key, storedForm(setting, value));
+}
+
 void PreferencesService::setShortcutPreset(ShortcutPreset value)
 {
-    assign(m_shortcutPreset, value, &PreferencesService::shortcutPresetChanged, Key::shortcutPreset,
-           rawValue(value));
+    assign(m_shortcutPreset, value, &PS::shortcutPresetChanged, Setting::shortcutPreset);
 }
 
 void PreferencesService::setCardWidth(double value)
 {
-    assign(m_cardWidth, value, &PreferencesService::cardWidthChanged, Key::cardWidth, value);
+    assign(m_cardWidth, value, &PS::cardWidthChanged, Setting::cardWidth);
 }
 
 void PreferencesService::setGlassTint(GlassTint value)
 {
-    assign(m_glassTint, value, &PreferencesService::glassTintChanged, Key::glassTint,
-           rawValue(value));
+    assign(m_glassTint, value, &PS::glassTintChanged, Setting::glassTint);
 }
 
 void PreferencesService::setSurfaceStyle(SurfaceStyle value)
 {
-    assign(m_surfaceStyle, value, &PreferencesService::surfaceStyleChanged, Key::surfaceStyle,
-           rawValue(value));
+    assign(m_surfaceStyle, value, &PS::surfaceStyleChanged, Setting::surfaceStyle);
 }
 
 void PreferencesService::setCornerRadius(double value)
 {
-    assign(m_cornerRadius, value, &PreferencesService::cornerRadiusChanged, Key::cornerRadius,
-           value);
+    assign(m_cornerRadius, value, &PS::cornerRadiusChanged, Setting::cornerRadius);
 }
 
 void PreferencesService::setWindowSpacing(double value)
 {
-    assign(m_windowSpacing, value, &PreferencesService::windowSpacingChanged, Key::windowSpacing,
-           value);
+    assign(m_windowSpacing, value, &PS::windowSpacingChanged, Setting::windowSpacing);
 }
 
 void PreferencesService::setContainerPadding(double value)
 {
-    assign(m_containerPadding, value, &PreferencesService::containerPaddingChanged,
-           Key::containerPadding, value);
+    assign(m_containerPadding, value, &PS::containerPaddingChanged, Setting::containerPadding);
 }
 
 void PreferencesService::setTintOpacity(double value)
 {
-    assign(m_tintOpacity, value, &PreferencesService::tintOpacityChanged, Key::tintOpacity, value);
+    assign(m_tintOpacity, value, &PS::tintOpacityChanged, Setting::tintOpacity);
 }
 
 void PreferencesService::setLayoutMode(LayoutMode value)
 {
-    assign(m_layoutMode, value, &PreferencesService::layoutModeChanged, Key::layoutMode,
-           rawValue(value));
+    assign(m_layoutMode, value, &PS::layoutModeChanged, Setting::layoutMode);
 }
 
 void PreferencesService::setSortOrder(WindowSortOrder value)
 {
-    assign(m_sortOrder, value, &PreferencesService::sortOrderChanged, Key::sortOrder,
-           rawValue(value));
+    assign(m_sortOrder, value, &PS::sortOrderChanged, Setting::sortOrder);
 }
 
 void PreferencesService::setShowProfileBadge(bool value)
 {
-    assign(m_showProfileBadge, value, &PreferencesService::showProfileBadgeChanged,
-           Key::showProfileBadge, value);
+    assign(m_showProfileBadge, value, &PS::showProfileBadgeChanged, Setting::showProfileBadge);
 }
 
 void PreferencesService::setShowWindowPreviews(bool value)
 {
-    assign(m_showWindowPreviews, value, &PreferencesService::showWindowPreviewsChanged,
-           Key::showWindowPreviews, value);
+    assign(m_showWindowPreviews, value, &PS::showWindowPreviewsChanged,
+           Setting::showWindowPreviews);
 }
 
 void PreferencesService::setAppearanceMode(AppearanceMode value)
 {
-    assign(m_appearanceMode, value, &PreferencesService::appearanceModeChanged, Key::appearanceMode,
-           rawValue(value));
+    assign(m_appearanceMode, value, &PS::appearanceModeChanged, Setting::appearanceMode);
 }
 
 void PreferencesService::setPreferredScreen(const QString& value)
 {
-    assign(m_preferredScreen, value, &PreferencesService::preferredScreenChanged,
-           Key::preferredScreen, value);
+    assign(m_preferredScreen, value, &PS::preferredScreenChanged, Setting::preferredScreen);
 }
 
 void PreferencesService::setEnhanceCommandBacktick(bool value)
 {
-    assign(m_enhanceCommandBacktick, value, &PreferencesService::enhanceCommandBacktickChanged,
-           Key::enhanceCommandBacktick, value);
+    assign(m_enhanceCommandBacktick, value, &PS::enhanceCommandBacktickChanged,
+           Setting::enhanceCommandBacktick);
+}
+
+void PreferencesService::setProfileColors(const ProfileColors& value)
+{
+    assign(m_profileColors, value, &PS::profileColorsChanged, Setting::profileColors);
+}
+
+void PreferencesService::setKnownProfiles(const QStringList& value)
+{
+    assign(m_knownProfiles, value, &PS::knownProfilesChanged, Setting::knownProfiles);
 }
 
 void PreferencesService::setEnabledBrowsers(const BrowserSet& value)
 {
-    m_enabledBrowsers = value;
-    emit enabledBrowsersChanged(value);
-    emit settingChanged();
-    store(Key::enabledBrowsers, storedForm(value));
+    assign(m_enabledBrowsers, value, &PS::enabledBrowsersChanged, Key::enabledBrowsers,
+           storedForm(value));
 }
 
 void PreferencesService::setPanelPosition(PanelPosition value)
 {
-    m_panelPosition = value;
-    emit panelPositionChanged(value);
-    emit settingChanged();
-    store(Key::panelPosition, rawValue(value));
+    assign(m_panelPosition, value, &PS::panelPositionChanged, Setting::panelPosition);
     if (!m_isLoading)
         setCustomPanelCenter(std::nullopt);
 }
@@ -354,25 +371,6 @@ void PreferencesService::setCustomPanelCenter(const PanelCenter& value)
         store(Key::panelCustomCenterY, value->y());
     }
     store(Key::panelHasCustomCenter, value.has_value());
-}
-
-void PreferencesService::setProfileColors(const ProfileColors& value)
-{
-    m_profileColors = value;
-    emit profileColorsChanged(value);
-    emit settingChanged();
-    QVariantMap stored;
-    for (auto it = value.cbegin(); it != value.cend(); ++it)
-        stored.insert(it.key(), it.value());
-    store(Key::profileColors, stored);
-}
-
-void PreferencesService::setKnownProfiles(const QStringList& value)
-{
-    m_knownProfiles = value;
-    emit knownProfilesChanged(value);
-    emit settingChanged();
-    store(Key::knownProfiles, textList(value));
 }
 
 void PreferencesService::setLaunchAtLogin(bool value)

@@ -2,6 +2,7 @@
 
 #include "Models/Browser.h"
 #include "Models/SettingEnums.h"
+#include "Models/SettingTable.h"
 
 #include <QMap>
 #include <QObject>
@@ -20,10 +21,11 @@ class Workspace;
 
 // The settings store. Every setting is read at construction, with its
 // default, clamp and the one-time migration applied; afterwards each setter
-// writes its value back at once. When the defaults report values changed
-// outside the program (a hand edit of the settings file), the settings stored
-// under those keys load again the same way, announce themselves and are not
-// written back.
+// writes its value back at once. The settings declared in SettingTable.h load
+// and are stored by their entries there; the others have rules of their own.
+// When the defaults report values changed outside the program (a hand edit of
+// the settings file), the settings stored under those keys load again the
+// same way, announce themselves and are not written back.
 //
 // Every assignment announces itself through the setting's change signal, also
 // when the value did not change, and is written back. Main thread only.
@@ -31,7 +33,7 @@ class PreferencesService : public QObject {
     Q_OBJECT
 public:
     using BrowserSet = QSet<Browser>;
-    using ProfileColors = QMap<QString, QString>; // profile name -> "RRGGBB"
+    using ProfileColors = TextMapSetting::Value; // profile name -> "RRGGBB"
     using PanelCenter = std::optional<QPointF>;
 
 private:
@@ -171,9 +173,13 @@ private:
     EnabledApps storedEnabledBrowsers() const;
     void store(const QString& key, const QVariant& value);
     // Stores the value, announces it and writes its stored form back.
-    template <typename T, typename Arg>
-    void assign(T& member, const T& value, void (PreferencesService::*changed)(Arg),
-                const QString& key, const QVariant& stored);
+    template <typename T, typename Signal>
+    void assign(T& member, const T& value, Signal changed, const QString& key,
+                const QVariant& stored);
+    // The same for a setting of the table, stored under its key in its form.
+    template <typename Entry, typename Signal>
+    void assign(typename Entry::Value& member, const typename Entry::Value& value, Signal changed,
+                const Entry& setting);
 
     UserDefaults& m_defaults;
     const Workspace& m_workspace;
@@ -181,53 +187,36 @@ private:
     SystemLog& m_systemLog;
     bool m_isLoading = true;
 
-    ShortcutPreset m_shortcutPreset = defaultValue<ShortcutPreset>();
-    double m_cardWidth = 260;
-    GlassTint m_glassTint = defaultValue<GlassTint>();
-    SurfaceStyle m_surfaceStyle = defaultValue<SurfaceStyle>();
-    double m_cornerRadius = 26;
-    double m_windowSpacing = 16;
-    double m_containerPadding = 24;
-    double m_tintOpacity = 0.4;
-    LayoutMode m_layoutMode = defaultValue<LayoutMode>();
-    WindowSortOrder m_sortOrder = defaultValue<WindowSortOrder>();
-    bool m_showProfileBadge = true;
-    bool m_showWindowPreviews = true;
-    AppearanceMode m_appearanceMode = defaultValue<AppearanceMode>();
-    QString m_preferredScreen = QStringLiteral("active");
-    bool m_enhanceCommandBacktick = true;
+    ShortcutPreset m_shortcutPreset = Setting::shortcutPreset.defaultValue;
+    double m_cardWidth = Setting::cardWidth.defaultValue;
+    GlassTint m_glassTint = Setting::glassTint.defaultValue;
+    SurfaceStyle m_surfaceStyle = Setting::surfaceStyle.defaultValue;
+    double m_cornerRadius = Setting::cornerRadius.defaultValue;
+    double m_windowSpacing = Setting::windowSpacing.defaultValue;
+    double m_containerPadding = Setting::containerPadding.defaultValue;
+    double m_tintOpacity = Setting::tintOpacity.defaultValue;
+    LayoutMode m_layoutMode = Setting::layoutMode.defaultValue;
+    WindowSortOrder m_sortOrder = Setting::sortOrder.defaultValue;
+    bool m_showProfileBadge = Setting::showProfileBadge.defaultValue;
+    bool m_showWindowPreviews = Setting::showWindowPreviews.defaultValue;
+    AppearanceMode m_appearanceMode = Setting::appearanceMode.defaultValue;
+    QString m_preferredScreen = Setting::preferredScreen.defaultValue;
+    bool m_enhanceCommandBacktick = Setting::enhanceCommandBacktick.defaultValue;
     BrowserSet m_enabledBrowsers;
-    PanelPosition m_panelPosition = defaultValue<PanelPosition>();
+    PanelPosition m_panelPosition = Setting::panelPosition.defaultValue;
     PanelCenter m_customPanelCenter;
     ProfileColors m_profileColors;
     QStringList m_knownProfiles;
     bool m_launchAtLogin = false;
 };
 
-// The defaults keys of the settings store.
+// The defaults keys of the settings with rules of their own, and of the
+// store's bookkeeping; the others are in SettingTable.h.
 namespace PreferenceKey {
-inline const QString shortcutPreset = QStringLiteral("shortcutPreset");
-inline const QString cardWidth = QStringLiteral("cardWidth");
-inline const QString glassTint = QStringLiteral("glassTint");
-inline const QString tintOpacity = QStringLiteral("tintOpacity");
-inline const QString surfaceStyle = QStringLiteral("surfaceStyle");
-inline const QString cornerRadius = QStringLiteral("cornerRadius");
-inline const QString windowSpacing = QStringLiteral("windowSpacing");
-inline const QString containerPadding = QStringLiteral("containerPadding");
-inline const QString layoutMode = QStringLiteral("layoutMode");
-inline const QString sortOrder = QStringLiteral("sortOrder");
-inline const QString showProfileBadge = QStringLiteral("showProfileBadge");
-inline const QString showWindowPreviews = QStringLiteral("showWindowPreviews");
-inline const QString appearanceMode = QStringLiteral("appearanceMode");
-inline const QString preferredScreen = QStringLiteral("preferredScreen");
-inline const QString enhanceCommandBacktick = QStringLiteral("enhanceCommandBacktick");
 inline const QString enabledBrowsers = QStringLiteral("enabledBrowsers");
-inline const QString panelPosition = QStringLiteral("panelPosition");
 inline const QString panelHasCustomCenter = QStringLiteral("panelHasCustomCenter");
 inline const QString panelCustomCenterX = QStringLiteral("panelCustomCenterX");
 inline const QString panelCustomCenterY = QStringLiteral("panelCustomCenterY");
-inline const QString profileColors = QStringLiteral("profileColors");
-inline const QString knownProfiles = QStringLiteral("knownProfiles");
 inline const QString offeredApps = QStringLiteral("offeredApps");
 inline const QString containerRadiusMigrated = QStringLiteral("containerRadiusMigrated");
 } // namespace PreferenceKey

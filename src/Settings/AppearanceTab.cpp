@@ -63,7 +63,7 @@ AppearanceTab::AppearanceTab(PreferencesService& preferences, QWidget* livePrevi
         {followedReadout(tr("Card size"), preferences, &PS::cardWidth, &PS::cardWidthChanged,
                          &SettingsTexts::pointReadout),
          PreferenceControls::slider(preferences, &PS::cardWidth, &PS::setCardWidth,
-                                    &PS::cardWidthChanged, 180, 340, 16),
+                                    &PS::cardWidthChanged, Setting::cardWidth),
          PreferenceControls::checkBox(tr("Show Safari profile badges"), preferences,
                                       &PS::showProfileBadge, &PS::setShowProfileBadge,
                                       &PS::showProfileBadgeChanged),
@@ -99,7 +99,7 @@ AppearanceTab::AppearanceTab(PreferencesService& preferences, QWidget* livePrevi
     m_tint = PreferenceControls::popUpPicker(tints, preferences, &PS::glassTint, &PS::setGlassTint,
                                              &PS::glassTintChanged);
     m_tintStrength = PreferenceControls::slider(preferences, &PS::tintOpacity, &PS::setTintOpacity,
-                                                &PS::tintOpacityChanged, 0, 1, 1000);
+                                                &PS::tintOpacityChanged, Setting::tintOpacity);
     body->addWidget(
         section(QStringLiteral("Glass Tint"),
                 {leadingFrame(m_tint, 260),

@@ -16,11 +16,11 @@ namespace {
 const QString activeDisplay = QStringLiteral("active");
 const QString primaryDisplay = QStringLiteral("primary");
 
-// A titled slider over whole points with its readout.
+// A titled slider over the setting's range with its readout.
 template <typename Setter, typename Signal>
 QWidget* metricSlider(const QString& title, PreferencesService& preferences,
                       PreferenceControls::Getter<double> get, Setter set, Signal changed,
-                      int minimum, int maximum)
+                      const NumberSetting& setting)
 {
     auto* readout = new ReadoutLabel;
     PreferenceControls::follow(preferences, changed, readout, [readout, &preferences, get] {
@@ -31,8 +31,7 @@ QWidget* metricSlider(const QString& title, PreferencesService& preferences,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
     layout->addWidget(readoutRow(title, readout));
-    layout->addWidget(PreferenceControls::slider(preferences, get, set, changed, minimum, maximum,
-                                                 maximum - minimum));
+    layout->addWidget(PreferenceControls::slider(preferences, get, set, changed, setting));
     return metric;
 }
 
@@ -102,11 +101,12 @@ LayoutTab::LayoutTab(PreferencesService& preferences, const Screens& screens, QW
     body->addWidget(section(
         QStringLiteral("Spacing & shape"),
         {metricSlider(QStringLiteral("Container roundness"), preferences, &PS::cornerRadius,
-                      &PS::setCornerRadius, &PS::cornerRadiusChanged, 0, 40),
+                      &PS::setCornerRadius, &PS::cornerRadiusChanged, Setting::cornerRadius),
          metricSlider(QStringLiteral("Space between windows"), preferences, &PS::windowSpacing,
-                      &PS::setWindowSpacing, &PS::windowSpacingChanged, 4, 40),
+                      &PS::setWindowSpacing, &PS::windowSpacingChanged, Setting::windowSpacing),
          metricSlider(QStringLiteral("Container padding"), preferences, &PS::containerPadding,
-                      &PS::setContainerPadding, &PS::containerPaddingChanged, 8, 48),
+                      &PS::setContainerPadding, &PS::containerPaddingChanged,
+                      Setting::containerPadding),
          caption(QStringLiteral("Container roundness rounds the whole panel; the two paddings set "
                                 "the breathing room inside the panel and between windows."))}));
 }

@@ -1,5 +1,7 @@
 #include "Settings/LivePreviewModel.h"
 
+#include "Overlay/OverlayMetrics.h"
+
 #include <QUrl>
 
 #include <algorithm>
@@ -68,9 +70,9 @@ Geometry geometry(const Settings& settings, int appCount)
     else
         g.cols = sampleCount;
     g.rows = (sampleCount + g.cols - 1) / g.cols;
-    g.cellWidth = c + 20;
-    g.rowHeight = c * 0.625 + 60;
-    g.chipHeight = appCount >= 2 && !vertical ? chipRowHeight : 0;
+    g.cellWidth = OverlayMetrics::cellWidth(c);
+    g.rowHeight = OverlayMetrics::cellHeight(c);
+    g.chipHeight = appCount >= 2 && !vertical ? OverlayMetrics::chipRowHeight : 0;
     g.height = (p + p) + (g.rowHeight * g.rows + g.chipHeight + s * (g.rows - 1));
     g.width = (p + p) + (g.cellWidth * g.cols + s * (g.cols - 1));
     g.scale = std::min({maxHeight / g.height, maxWidth / g.width, 1.0});

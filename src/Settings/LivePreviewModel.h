@@ -3,6 +3,7 @@
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
 #include "Models/SettingEnums.h"
+#include "Models/SettingTable.h"
 
 #include <QColor>
 #include <QList>
@@ -20,8 +21,6 @@ namespace LivePreviewModel {
 inline constexpr double maxWidth = 418;
 inline constexpr double maxHeight = 240;
 inline constexpr int sampleCount = 4;
-// The chip row above the cards, as in the overlay.
-inline constexpr double chipRowHeight = 46;
 
 // The enabled apps in roster order, cut to the first two; Safari alone when
 // none is enabled.
@@ -32,11 +31,11 @@ QList<Browser> previewBrowsers(const QList<Browser>& enabledInRosterOrder);
 QList<SafariWindow> previewWindows(const QList<Browser>& browsers);
 
 struct Settings {
-    double cardWidth = 260;
-    double windowSpacing = 16;
-    double containerPadding = 24;
-    PanelPosition panelPosition = PanelPosition::center;
-    LayoutMode layoutMode = LayoutMode::strip;
+    double cardWidth = Setting::cardWidth.defaultValue;
+    double windowSpacing = Setting::windowSpacing.defaultValue;
+    double containerPadding = Setting::containerPadding.defaultValue;
+    PanelPosition panelPosition = Setting::panelPosition.defaultValue;
+    LayoutMode layoutMode = Setting::layoutMode.defaultValue;
 };
 
 struct Geometry {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/SettingEnums.h"
+#include "Models/SettingTable.h"
 #include "Services/PreferencesService.h"
 #include "Settings/SegmentedControl.h"
 
@@ -115,13 +116,18 @@ SegmentedControl* segmentedPicker(const Choices<E>& choices, PreferencesService&
     return control;
 }
 
-// A horizontal slider over minimum to maximum in the given number of equal
-// steps. Moving it writes each step's value; a stored value between steps
-// is shown at the step below it and stays as stored until the slider moves.
+// A horizontal slider over the setting's range in its steps, or in a
+// thousand steps for a continuous one. Moving it writes each step's value; a
+// stored value between steps is shown at the step below it and stays as
+// stored until the slider moves.
 template <typename Setter, typename Signal>
 QSlider* slider(PreferencesService& preferences, Getter<double> get, Setter set, Signal changed,
-                double minimum, double maximum, int steps)
+                const NumberSetting& setting)
 {
+    const double minimum = setting.minimum;
+    const double maximum = setting.maximum;
+    const int steps =
+        setting.step > 0 ? int(std::lround((maximum - minimum) / setting.step)) : 1000;
     auto* control = new QSlider(Qt::Horizontal);
     control->setRange(0, steps);
     control->setPageStep(std::max(1, steps / 10));

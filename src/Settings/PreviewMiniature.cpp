@@ -3,6 +3,7 @@
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
 #include "Models/ContinuousCorners.h"
+#include "Overlay/OverlayMetrics.h"
 #include "Overlay/OverlayRules.h"
 #include "Overlay/VisualEffectBackground.h"
 #include "Overlay/WindowCard.h"
@@ -15,10 +16,10 @@
 
 #include <cmath>
 
+using namespace OverlayMetrics;
+
 namespace {
 
-constexpr double chipSpacing = 10;
-constexpr double iconSide = 24;
 constexpr double fallbackDotSide = 18;
 constexpr double markOpacity = 0.55;
 
@@ -166,12 +167,13 @@ void PreviewMiniature::paintCards(QPainter& painter, const ColorScheme& scheme) 
 void PreviewMiniature::paintChipRow(QPainter& painter, const ColorScheme& scheme) const
 {
     const double p = m_preferences.containerPadding();
-    const double midY = LivePreviewModel::chipRowHeight / 2;
+    const double midY = chipRowHeight / 2;
     const QFont font = Typography::font(12, QFont::Bold);
     const QFontMetricsF metrics(font);
     const QString all = tr("All");
-    const QRectF chip(p, midY - (metrics.height() + 14) / 2, metrics.horizontalAdvance(all) + 26,
-                      metrics.height() + 14);
+    const QSizeF size(metrics.horizontalAdvance(all) + 2 * allChipPaddingX,
+                      metrics.height() + 2 * allChipPaddingY);
+    const QRectF chip(QPointF(p, midY - size.height() / 2), size);
     // The system accent in every theme: unlike the switcher's own chip, the
     // brand theme does not turn it green.
     QColor accent = scheme.accent;
@@ -183,20 +185,20 @@ void PreviewMiniature::paintChipRow(QPainter& painter, const ColorScheme& scheme
     painter.setPen(Qt::white);
     painter.drawText(chip, Qt::AlignCenter, all);
 
-    double x = chip.right() + chipSpacing;
+    double x = chip.right() + chipRowSpacing;
     painter.save();
     painter.setOpacity(markOpacity);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (Browser browser : m_browsers) {
         const QImage icon = m_icons.icon(browser);
         if (!icon.isNull()) {
-            painter.drawImage(QRectF(x, midY - iconSide / 2, iconSide, iconSide), icon);
-            x += iconSide + chipSpacing;
+            painter.drawImage(QRectF(x, midY - appIconSide / 2, appIconSide, appIconSide), icon);
+            x += appIconSide + chipRowSpacing;
         } else {
             painter.setBrush(browser.badgeColor());
             painter.drawEllipse(
                 QRectF(x, midY - fallbackDotSide / 2, fallbackDotSide, fallbackDotSide));
-            x += fallbackDotSide + chipSpacing;
+            x += fallbackDotSide + chipRowSpacing;
         }
     }
     painter.restore();
