@@ -274,7 +274,7 @@ void BM_Keystroke(benchmark::State& state, Key key)
             controller.cycleRow(1);
             break;
         case Key::typed:
-            warm.fixture.type(QStringLiteral("d"));
+            controller.type(QStringLiteral("d"));
             break;
         }
         runUntilPainted(counter, before);

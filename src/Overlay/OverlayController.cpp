@@ -1,23 +1,18 @@
 #include "Overlay/OverlayController.h"
 
-#include "Platform/Live/Widgets/RoundedWindowMask.h"
-#include "Platform/ScreenCoordinates.h"
+#include "Overlay/OverlayView.h"
+#include "Overlay/PanelLayout.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
 #include "Services/PreferencesService.h"
 #include "Services/RecentWindowTracker.h"
 #include "Services/SafariMetadataService.h"
 #include "Services/SafariWindowService.h"
-#include "Services/SnapshotService.h"
 #include "Services/WindowFocusService.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QPropertyAnimation>
-#include <QScreen>
 #include <QSet>
 #include <QTextBoundaryFinder>
-#include <QTimer>
 
 #include <algorithm>
 #include <future>
@@ -25,23 +20,6 @@
 #include <utility>
 
 namespace {
-
-constexpr int fadeInMilliseconds = 140;
-constexpr int fadeOutMilliseconds = 120;
-
-std::optional<OverlayPanel::Appearance> panelAppearance(AppearanceMode mode)
-{
-    switch (mode) {
-    case AppearanceMode::system:
-        return std::nullopt;
-    case AppearanceMode::dark:
-        return OverlayPanel::Appearance::darkAqua;
-    case AppearanceMode::light:
-    case AppearanceMode::tessel: // the brand theme draws on a light look
-        return OverlayPanel::Appearance::aqua;
-    }
-    return std::nullopt;
-}
 
 // The index `step` cards away from `base`, wrapping at both ends.
 int wrapped(qint64 base, int step, int count)
@@ -60,22 +38,24 @@ OverlayController::OverlayController(SafariWindowService& windowService,
                                      RecentWindowTracker& recentTracker,
                                      OverlayEnvironment environment, QObject* parent)
     : QObject(parent), m_windowService(windowService), m_metadataService(metadataService),
-      m_snapshotService(snapshotService), m_focusService(focusService), m_preferences(preferences),
-      m_recentTracker(recentTracker), m_environment(environment)
+      m_focusService(focusService), m_preferences(preferences), m_recentTracker(recentTracker),
+      m_environment(environment),
+      m_snapshots(snapshotService, preferences, m_mainThread,
+                  {[this] { return m_isVisible; }, [this] { return allWindowsOrdered(); }}),
+      m_presenter(preferences, environment.screens, environment.workspace,
+                  [this](QWidget* panel) { return new OverlayView(*this, m_preferences, panel); })
 {
+    connect(&m_snapshots, &OverlaySnapshots::imagesChanged, this,
+            &OverlayController::snapshotsChanged);
+    connect(&m_snapshots, &OverlaySnapshots::tintsChanged, this,
+            &OverlayController::averageColorsChanged);
+    connect(&m_presenter, &PanelPresenter::laidOut, this, [this](int columns, double width) {
+        setColumns(columns);
+        setPanelContentWidth(width);
+    });
 }
 
-OverlayController::~OverlayController()
-{
-    // A top-level window has no parent to take it along.
-    delete m_panel.data();
-}
-
-void OverlayController::setActiveFilter(std::optional<Browser> filter)
-{
-    m_activeFilter = filter;
-    emit activeFilterChanged();
-}
+OverlayController::~OverlayController() = default;
 
 void OverlayController::setHoveredIndex(std::optional<int> index)
 {
@@ -121,7 +101,7 @@ void OverlayController::setPanelContentWidth(double width)
 
 void OverlayController::show(int initialCycle, std::optional<Browser> scope)
 {
-    retireHostingView();
+    m_presenter.retireView();
     m_scope = scope;
     const QList<Browser> enabled = m_preferences.enabledBrowsersOrdered();
     const QList<Browser> observed = enabled.isEmpty() ? QList<Browser>{Browser::safari} : enabled;
@@ -141,19 +121,19 @@ void OverlayController::show(int initialCycle, std::optional<Browser> scope)
             m_byBrowser.insert(app, sorted(m_windowService.discoverWindows(app)));
     }
 
-    applyFilter(/*resetSelection=*/true, /*anchorLayout=*/false);
+    applyFilter(Selection::reset, Anchor::none);
     const int count = int(m_windows.size());
     setSelectedIndex(count == 0 ? 0 : wrapped(count, initialCycle, count));
 
-    preloadCachedSnapshots();
-    presentPanel();
+    m_snapshots.preloadCachedSnapshots(m_windows);
+    m_presenter.present(panelContent());
     setVisible(true);
 
     if (warm) {
         refreshDiscoveryInBackground();
     } else {
         startMetadataMerges();
-        refreshSnapshots();
+        m_snapshots.refreshSnapshots();
     }
 }
 
@@ -209,10 +189,10 @@ void OverlayController::discoveryFinished(const QList<Browser>& browsers,
         return; // the cache keeps the lists it had
     for (Browser app : browsers)
         m_byBrowser.insert(app, sorted(found.value(app)));
-    applyFilter(/*resetSelection=*/false, /*anchorLayout=*/m_userAdjusted);
-    preloadCachedSnapshots();
+    applyFilter(Selection::kept, backgroundAnchor());
+    m_snapshots.preloadCachedSnapshots(m_windows);
     startMetadataMerges();
-    refreshSnapshots();
+    m_snapshots.refreshSnapshots();
 }
 
 void OverlayController::finishBackgroundDiscovery()
@@ -270,79 +250,14 @@ void OverlayController::integrate(const QList<SafariWindow>& merged, Browser bro
         }
         m_byBrowser.insert(browser, cached + sorted(added));
     }
-    applyFilter(/*resetSelection=*/false, /*anchorLayout=*/m_userAdjusted);
-    registerCachedSnapshots(allWindowsOrdered(), CachedLookup::missing);
-    refreshSnapshots();
-}
-
-void OverlayController::preloadCachedSnapshots()
-{
-    registerCachedSnapshots(m_windows, CachedLookup::missing);
-}
-
-void OverlayController::registerCachedSnapshots(const QList<SafariWindow>& windows,
-                                                CachedLookup lookup)
-{
-    for (const SafariWindow& window : windows) {
-        const QString id = window.id();
-        // The documents of a document app share their window's number, so an
-        // image from an earlier run could stand on a card it never showed.
-        if (lookup == CachedLookup::missing &&
-            (window.browser.isDocumentApp() || m_snapshots.contains(id)))
-            continue;
-        if (const std::optional<QImage> image = m_snapshotService.cachedImage(window.windowID))
-            registerSnapshot(*image, id);
-    }
-}
-
-void OverlayController::refreshSnapshots()
-{
-    if (!m_preferences.showWindowPreviews())
-        return;
-    // Every merge asks for a capture of every window. While one run is under
-    // way the requests fold into a single run after it, so that quick
-    // showings and many merges never pile up runs, each holding a full set
-    // of images, faster than they finish; the last lists are still captured.
-    if (m_snapshotRefreshRunning) {
-        m_snapshotRefreshPending = true;
-        return;
-    }
-    m_snapshotRefreshRunning = true;
-    const QList<SafariWindow> windows = allWindowsOrdered();
-    // The run's own table holds only this run's captures; the caches also
-    // hold what earlier runs found.
-    m_mainThread.postResult(m_snapshotService.refreshSnapshots(windows), this,
-                            [this, windows](const QHash<quint32, QImage>&) {
-                                m_snapshotRefreshRunning = false;
-                                const bool again = std::exchange(m_snapshotRefreshPending, false);
-                                if (!m_isVisible)
-                                    return; // the next showing captures afresh
-                                registerCachedSnapshots(windows, CachedLookup::every);
-                                if (again)
-                                    refreshSnapshots();
-                            });
-}
-
-void OverlayController::registerSnapshot(const QImage& image, const QString& id)
-{
-    const auto previous = m_snapshots.constFind(id);
-    const bool same = previous != m_snapshots.cend() && previous->cacheKey() == image.cacheKey();
-    if (!same)
-        m_cardDrawingCache.forgetSnapshot(id);
-    m_snapshots.insert(id, image);
-    emit snapshotsChanged();
-    if (same && m_averageColors.contains(id))
-        return;
-    if (const std::optional<QColor> color = dominantTintColor(image))
-        m_averageColors.insert(id, *color);
-    else
-        m_averageColors.remove(id);
-    emit averageColorsChanged();
+    applyFilter(Selection::kept, backgroundAnchor());
+    m_snapshots.preloadCachedSnapshots(allWindowsOrdered());
+    m_snapshots.refreshSnapshots();
 }
 
 // ---- Filtering and selection ----
 
-void OverlayController::applyFilter(bool resetSelection, bool anchorLayout)
+void OverlayController::applyFilter(Selection selection, Anchor anchor)
 {
     std::optional<QString> selectedId;
     if (m_selectedIndex >= 0 && m_selectedIndex < m_windows.size())
@@ -352,8 +267,9 @@ void OverlayController::applyFilter(bool resetSelection, bool anchorLayout)
         filterWindows(allWindowsOrdered(), m_activeFilter, m_scope, m_searchQuery);
     m_preferences.noteProfiles(result.profiles);
 
-    const int selected =
-        resetSelection ? 0 : keptSelection(result.windows, selectedId, m_selectedIndex);
+    const int selected = selection == Selection::reset
+                             ? 0
+                             : keptSelection(result.windows, selectedId, m_selectedIndex);
 
     // Every field is in place before anyone hears of a change, so an
     // observer never sees a selection outside the new list.
@@ -372,7 +288,59 @@ void OverlayController::applyFilter(bool resetSelection, bool anchorLayout)
     emit groupsChanged();
     emit selectedIndexChanged();
 
-    layoutPanel(anchorLayout);
+    m_presenter.layout(panelContent(), anchor);
+}
+
+PanelPresenter::Content OverlayController::panelContent() const
+{
+    return {int(m_windows.size()), int(m_availableFilters.size()), m_scope.has_value()};
+}
+
+void OverlayController::applyUserAdjustment()
+{
+    m_userAdjusted = true;
+    applyFilter(Selection::reset, Anchor::topEdge);
+}
+
+void OverlayController::chooseFilter(std::optional<Browser> filter)
+{
+    if (!m_isVisible)
+        return; // the panel is fading out
+    m_activeFilter = filter;
+    emit activeFilterChanged();
+    applyUserAdjustment();
+}
+
+void OverlayController::selectFilter(int index)
+{
+    if (!m_isVisible || m_scope || m_availableFilters.size() < 2)
+        return;
+    if (index > m_availableFilters.size()) {
+        m_userAdjusted = true; // a key past the last chip counts all the same
+        return;
+    }
+    chooseFilter(index < 1 ? std::nullopt : std::optional<Browser>(m_availableFilters[index - 1]));
+}
+
+void OverlayController::type(const QString& text)
+{
+    if (!m_isVisible)
+        return;
+    setSearchQuery(m_searchQuery + text);
+    applyUserAdjustment();
+}
+
+void OverlayController::backspaceSearch()
+{
+    if (!m_isVisible || m_searchQuery.isEmpty())
+        return;
+    // One user-perceived character: an emoji sequence or a letter with its
+    // combining marks goes at once.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, m_searchQuery);
+    graphemes.toEnd();
+    const qsizetype start = graphemes.toPreviousBoundary();
+    setSearchQuery(m_searchQuery.left(std::max<qsizetype>(start, 0)));
+    applyUserAdjustment();
 }
 
 void OverlayController::cycle(int step)
@@ -425,35 +393,6 @@ void OverlayController::cycleRow(int step)
     }
 }
 
-void OverlayController::selectFilter(int index)
-{
-    if (!m_isVisible || m_scope || m_availableFilters.size() < 2)
-        return;
-    m_userAdjusted = true;
-    if (index < 1) {
-        setActiveFilter(std::nullopt);
-    } else {
-        if (index > m_availableFilters.size())
-            return;
-        setActiveFilter(m_availableFilters[index - 1]);
-    }
-    applyFilter(/*resetSelection=*/true, /*anchorLayout=*/true);
-}
-
-void OverlayController::backspaceSearch()
-{
-    if (!m_isVisible || m_searchQuery.isEmpty())
-        return;
-    m_userAdjusted = true;
-    // One user-perceived character: an emoji sequence or a letter with its
-    // combining marks goes at once.
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, m_searchQuery);
-    graphemes.toEnd();
-    const qsizetype start = graphemes.toPreviousBoundary();
-    setSearchQuery(m_searchQuery.left(std::max<qsizetype>(start, 0)));
-    applyFilter(/*resetSelection=*/true, /*anchorLayout=*/true);
-}
-
 void OverlayController::hoverCard(int index)
 {
     if (index >= 0 && index < m_windows.size())
@@ -466,156 +405,6 @@ void OverlayController::commitCard(int index)
         return;
     setHoveredIndex(index);
     commit();
-}
-
-// ---- The panel ----
-
-bool OverlayController::reduceMotion() const
-{
-    return m_environment.workspace.accessibilityDisplayShouldReduceMotion();
-}
-
-QRectF OverlayController::panelFrame() const
-{
-    if (!m_panel)
-        return {};
-    return ScreenCoordinates::toBottomLeft(QRectF(m_panel->geometry()), primaryScreenGeometry());
-}
-
-QRectF OverlayController::primaryScreenGeometry()
-{
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? QRectF(primary->geometry()) : QRectF();
-}
-
-void OverlayController::retireHostingView()
-{
-    if (!m_hostingView)
-        return;
-    // The showing that begins draws in a view of its own: the last one stops
-    // following the state at once instead of redrawing, hidden, at every
-    // change until it goes.
-    disconnect(this, nullptr, m_hostingView, nullptr);
-    disconnect(&m_preferences, nullptr, m_hostingView, nullptr);
-    m_panel->setContentView(nullptr);
-    m_hostingView = nullptr;
-}
-
-void OverlayController::orderOut()
-{
-    m_panel->hide();
-    // Out of sight the view has nothing more to show. It goes now, and the
-    // next showing's view is built and installed, unseen, once control
-    // returns to the event loop, so that neither costs the next showing.
-    retireHostingView();
-    QTimer::singleShot(0, this, &OverlayController::prepareNextView);
-}
-
-void OverlayController::prepareNextView()
-{
-    if (m_isVisible || !m_panel || m_nextView)
-        return;
-    m_nextView = makeView();
-    m_panel->setContentView(m_nextView);
-    m_nextView->ensurePolished();
-}
-
-OverlayView* OverlayController::makeView()
-{
-    return new OverlayView(*this, m_preferences, m_panel);
-}
-
-void OverlayController::presentPanel()
-{
-    if (!m_panel) {
-        m_panel = new OverlayPanel;
-        // The preferences outlive the controller, which deletes the panel.
-        RoundedWindowMask::keep(
-            *m_panel, [&preferences = m_preferences] { return preferences.cornerRadius(); });
-        connect(m_panel, &OverlayPanel::moved, this, &OverlayController::panelMoved);
-        m_fade = new QPropertyAnimation(m_panel, "windowOpacity", m_panel);
-        // Only a fade-out ends with the panel hidden: a showing that began
-        // meanwhile has stopped it or made the overlay visible again.
-        connect(m_fade, &QAbstractAnimation::finished, this, [this] {
-            if (!m_isVisible && m_panel)
-                orderOut();
-        });
-    }
-    if (m_nextView) {
-        m_hostingView = m_nextView; // installed while the panel was out of sight
-        m_nextView = nullptr;
-    } else {
-        m_hostingView = makeView();
-        m_panel->setContentView(m_hostingView);
-    }
-    layoutPanel(/*anchorTopLeft=*/false);
-    m_panel->setAppearance(panelAppearance(m_preferences.appearanceMode()));
-
-    m_fade->stop();
-    const bool animate = !reduceMotion();
-    m_panel->setWindowOpacity(animate ? 0 : 1);
-    // A panel that comes up lands in front; one still up (fading out, or
-    // shown again from a menu) is brought there.
-    if (m_panel->isVisible()) {
-        m_panel->raise();
-    } else {
-        m_isProgrammaticMove = true; // showing delivers the pending move
-        m_panel->show();
-        m_isProgrammaticMove = false;
-    }
-    if (animate) {
-        m_fade->setDuration(fadeInMilliseconds);
-        m_fade->setEndValue(1.0);
-        m_fade->start();
-    }
-}
-
-void OverlayController::layoutPanel(bool anchorTopLeft)
-{
-    if (!m_panel)
-        return;
-    const Screens& host = m_environment.screens;
-    const QList<ScreenInfo> screens = host.screens();
-    const std::optional<ScreenInfo> target = targetScreen(
-        screens, host.mainScreen(), host.mouseLocation(), m_preferences.preferredScreen());
-    if (!target)
-        return; // the panel keeps its frame
-
-    PanelLayoutInput input;
-    input.cardWidth = m_preferences.cardWidth();
-    input.windowSpacing = m_preferences.windowSpacing();
-    input.containerPadding = m_preferences.containerPadding();
-    input.windowCount = int(m_windows.size());
-    input.filterCount = int(m_availableFilters.size());
-    input.scoped = m_scope.has_value();
-    input.position = m_preferences.panelPosition();
-    input.layoutMode = m_preferences.layoutMode();
-    input.customCenter = m_preferences.customPanelCenter();
-    input.visibleFrame = target->visibleFrame;
-    if (anchorTopLeft)
-        input.anchorFrame = panelFrame();
-    input.screens = screens;
-    const PanelLayoutResult result = computePanelLayout(input);
-
-    setColumns(result.columns);
-    setPanelContentWidth(result.contentWidth);
-    m_isProgrammaticMove = true;
-    m_panel->setGeometry(
-        windowGeometry(ScreenCoordinates::toTopLeft(result.frame, primaryScreenGeometry())));
-    m_isProgrammaticMove = false;
-}
-
-void OverlayController::panelMoved()
-{
-    if (!m_isVisible || m_isProgrammaticMove || !m_panel)
-        return;
-    const QRectF frame = panelFrame();
-    const double midX = frame.x() + frame.width() / 2;
-    // A panel on a side edge is remembered by its top centre, so that it
-    // grows downwards from where it was put.
-    const double y = isVertical(m_preferences.panelPosition()) ? frame.y() + frame.height()
-                                                               : frame.y() + frame.height() / 2;
-    m_preferences.setCustomPanelCenter(QPointF(midX, y));
 }
 
 // ---- The end of a showing ----
@@ -637,7 +426,7 @@ void OverlayController::handleModifierRelease()
         return; // a showing from a menu ends with Return, a click or Escape
     // With the pointer resting on a card that card is meant; elsewhere the
     // keyboard's selection is.
-    if (m_panel && !frameContains(panelFrame(), m_environment.screens.mouseLocation()))
+    if (panel() && !frameContains(panelFrame(), m_environment.screens.mouseLocation()))
         setHoveredIndex(std::nullopt);
     commit();
 }
@@ -648,97 +437,5 @@ void OverlayController::hide()
     m_activatedViaHotkey = false;
     setSearchQuery(QString());
     m_scope.reset();
-    if (!m_panel)
-        return;
-    m_fade->stop();
-    if (reduceMotion()) {
-        orderOut();
-        return;
-    }
-    m_fade->setDuration(fadeOutMilliseconds);
-    m_fade->setEndValue(0.0);
-    m_fade->start();
-}
-
-// ---- Tint colour ----
-
-namespace {
-
-struct ChannelSums {
-    quint64 red = 0;
-    quint64 green = 0;
-    quint64 blue = 0;
-};
-
-// The premultiplied red, green and blue of every pixel added up, each pixel
-// counting 255 × 255 at full value. An unpremultiplied pixel is weighed by
-// its alpha here, which is exact and spares converting the whole image. Runs
-// of up to 2^16 pixels are summed in 32 bits, which the compiler vectorises
-// and which 2^16 × 255 × 255 still fits.
-template <bool unpremultiplied> ChannelSums premultipliedSums(const QImage& pixels)
-{
-    constexpr int run = 1 << 16;
-    const int width = pixels.width();
-    ChannelSums sums;
-    for (int y = 0; y < pixels.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int start = 0; start < width; start += run) {
-            const int end = std::min(width, start + run);
-            quint32 red = 0, green = 0, blue = 0;
-            for (int x = start; x < end; ++x) {
-                const QRgb pixel = line[x];
-                const quint32 weight = unpremultiplied ? quint32(qAlpha(pixel)) : 1u;
-                red += quint32(qRed(pixel)) * weight;
-                green += quint32(qGreen(pixel)) * weight;
-                blue += quint32(qBlue(pixel)) * weight;
-            }
-            sums.red += red;
-            sums.green += green;
-            sums.blue += blue;
-        }
-    }
-    if (!unpremultiplied) {
-        sums.red *= 255;
-        sums.green *= 255;
-        sums.blue *= 255;
-    }
-    return sums;
-}
-
-} // namespace
-
-std::optional<QColor> dominantTintColor(const QImage& image)
-{
-    if (image.isNull())
-        return std::nullopt;
-    // Every pixel weighs the same, premultiplied as on a transparent canvas,
-    // so that clear parts darken the average. Captures come premultiplied and
-    // snapshots read back from disk unpremultiplied; both are read as they
-    // are, anything else is converted once.
-    ChannelSums sums;
-    switch (image.format()) {
-    case QImage::Format_ARGB32:
-        sums = premultipliedSums<true>(image);
-        break;
-    case QImage::Format_ARGB32_Premultiplied:
-    case QImage::Format_RGB32:
-        sums = premultipliedSums<false>(image);
-        break;
-    default: {
-        const QImage converted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        if (converted.isNull())
-            return std::nullopt;
-        sums = premultipliedSums<false>(converted);
-    }
-    }
-    const double scale = 255.0 * 255.0 * image.width() * image.height();
-    const QColor average = QColor::fromRgbF(float(sums.red / scale), float(sums.green / scale),
-                                            float(sums.blue / scale));
-    float hue = 0, saturation = 0, brightness = 0;
-    average.getHsvF(&hue, &saturation, &brightness);
-    if (hue < 0)
-        hue = 0; // Qt marks a grey as having no hue; the tint reads it as red's
-    saturation = std::clamp(saturation * 1.4f, 0.25f, 0.8f);
-    brightness = std::clamp(brightness, 0.35f, 0.75f);
-    return QColor::fromHsvF(hue, saturation, brightness, 1.0f);
+    m_presenter.dismiss();
 }

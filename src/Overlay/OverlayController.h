@@ -2,28 +2,22 @@
 
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
-#include "Overlay/CardDrawingCache.h"
 #include "Overlay/OverlayEnvironment.h"
-#include "Overlay/OverlayPanel.h"
-#include "Overlay/OverlayView.h"
-#include "Overlay/PanelLayout.h"
+#include "Overlay/OverlaySnapshots.h"
+#include "Overlay/PanelPresenter.h"
 #include "Overlay/PanelSurface.h"
 #include "Overlay/WindowFilter.h"
 #include "Services/MainThreadQueue.h"
 #include "Services/SerialQueue.h"
 
-#include <QColor>
 #include <QHash>
-#include <QImage>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <optional>
 
 class PreferencesService;
-class QPropertyAnimation;
 class RecentWindowTracker;
 class SafariMetadataService;
 class SafariWindowService;
@@ -32,32 +26,33 @@ class WindowFocusService;
 
 // Everything the switcher shows, and the showing itself: the per-app window
 // cache, listing when nothing is cached and re-listing in the background when
-// something is, the metadata merges, snapshots and tint colours, filtering and
-// selection, the panel's size and place, commit and hide.
+// something is, the metadata merges, filtering and selection, commit and hide.
+// The snapshots and tint colours are kept by OverlaySnapshots, the panel on
+// screen by PanelPresenter.
 //
 // The published fields below are properties with change signals; the views
-// observe them and redraw. Everything runs on the main thread; work done
-// elsewhere reports back to it, and what arrives after the overlay was hidden
-// is dropped.
+// observe them and redraw. They change only through the calls below, each of
+// which leaves them complete and consistent. Everything runs on the main
+// thread; work done elsewhere reports back to it, and what arrives after the
+// overlay was hidden is dropped.
 class OverlayController final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<SafariWindow> windows READ windows NOTIFY windowsChanged)
     Q_PROPERTY(QList<BrowserGroup> groups READ groups NOTIFY groupsChanged)
     Q_PROPERTY(QList<Browser> availableFilters READ availableFilters NOTIFY availableFiltersChanged)
-    Q_PROPERTY(std::optional<Browser> activeFilter READ activeFilter WRITE setActiveFilter NOTIFY
-                   activeFilterChanged)
+    Q_PROPERTY(std::optional<Browser> activeFilter READ activeFilter NOTIFY activeFilterChanged)
     Q_PROPERTY(int selectedIndex READ selectedIndex NOTIFY selectedIndexChanged)
     Q_PROPERTY(std::optional<int> hoveredIndex READ hoveredIndex WRITE setHoveredIndex NOTIFY
                    hoveredIndexChanged)
     Q_PROPERTY(Snapshots snapshots READ snapshots NOTIFY snapshotsChanged)
     Q_PROPERTY(TintColors averageColors READ averageColors NOTIFY averageColorsChanged)
-    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+    Q_PROPERTY(QString searchQuery READ searchQuery NOTIFY searchQueryChanged)
     Q_PROPERTY(int columns READ columns NOTIFY columnsChanged)
     Q_PROPERTY(double panelContentWidth READ panelContentWidth NOTIFY panelContentWidthChanged)
 
 public:
-    using Snapshots = QHash<QString, QImage>;  // by SafariWindow::id()
-    using TintColors = QHash<QString, QColor>; // by SafariWindow::id()
+    using Snapshots = OverlaySnapshots::Images;
+    using TintColors = OverlaySnapshots::Tints;
 
     OverlayController(SafariWindowService& windowService, SafariMetadataService& metadataService,
                       SnapshotService& snapshotService, WindowFocusService& focusService,
@@ -72,21 +67,19 @@ public:
     std::optional<Browser> activeFilter() const { return m_activeFilter; }
     int selectedIndex() const { return m_selectedIndex; }
     std::optional<int> hoveredIndex() const { return m_hoveredIndex; }
-    const Snapshots& snapshots() const { return m_snapshots; }
-    const TintColors& averageColors() const { return m_averageColors; }
+    const Snapshots& snapshots() const { return m_snapshots.images(); }
+    const TintColors& averageColors() const { return m_snapshots.tints(); }
     // What the views draw again at every showing, kept across showings as the
     // panel is: the cards' thumbnails and lines, and the panel's background.
-    CardDrawingCache& cardDrawingCache() { return m_cardDrawingCache; }
-    const CardDrawingCache& cardDrawingCache() const { return m_cardDrawingCache; }
+    CardDrawingCache& cardDrawingCache() { return m_snapshots.cardDrawingCache(); }
+    const CardDrawingCache& cardDrawingCache() const { return m_snapshots.cardDrawingCache(); }
     PanelSurface& panelSurface() { return m_panelSurface; }
     QString searchQuery() const { return m_searchQuery; }
     int columns() const { return m_columns; }
     double panelContentWidth() const { return m_panelContentWidth; }
 
-    void setActiveFilter(std::optional<Browser> filter);
     // Leaving the cards clears the hover; hoverCard() sets it within range.
     void setHoveredIndex(std::optional<int> index);
-    void setSearchQuery(const QString& query);
 
     // The highlighted card: the hovered one when set, else the selected one.
     int highlightedIndex() const { return m_hoveredIndex.value_or(m_selectedIndex); }
@@ -97,15 +90,15 @@ public:
     bool isVisible() const { return m_isVisible; }
     bool activatedViaHotkey() const { return m_activatedViaHotkey; }
     void setActivatedViaHotkey(bool value) { m_activatedViaHotkey = value; }
+    // The user typed, deleted or chose a filter during this showing.
     bool userAdjusted() const { return m_userAdjusted; }
-    void setUserAdjusted(bool value) { m_userAdjusted = value; }
     // The per-app window cache, kept between showings.
     QList<SafariWindow> cachedWindows(Browser browser) const { return m_byBrowser.value(browser); }
-    OverlayPanel* panel() const { return m_panel; }
-    OverlayView* hostingView() const { return m_hostingView; }
+    OverlayPanel* panel() const { return m_presenter.panel(); }
+    OverlayView* hostingView() const { return m_presenter.hostingView(); }
     // The panel's frame in the host's bottom-left points; empty before the
     // first showing.
-    QRectF panelFrame() const;
+    QRectF panelFrame() const { return m_presenter.frame(); }
 
     PreferencesService& preferences() const { return m_preferences; }
     const OverlayEnvironment& environment() const { return m_environment; }
@@ -114,16 +107,28 @@ public:
     // is the app of a Command+backtick showing.
     void show(int initialCycle, std::optional<Browser> scope);
 
-    // Filtering and selection.
-    void applyFilter(bool resetSelection, bool anchorLayout);
-    void cycle(int step);
-    void cycleRow(int step);
+    // Filtering and selection, one call per user action. Choosing a filter,
+    // typing and deleting act only while a showing is on: each marks the
+    // showing as adjusted by the user, starts again from the first card and
+    // keeps the panel's top edge.
+    // An app chip; none is "All".
+    void chooseFilter(std::optional<Browser> filter);
+    // Command+digit: 0 for all apps, 1 to 8 for the chips in order.
     void selectFilter(int index);
+    // Typed text, added to the search.
+    void type(const QString& text);
+    // Delete: the search's last character.
     void backspaceSearch();
+    // Tab, the shortcut, Left and Right.
+    void cycle(int step);
+    // Up and Down: by rows in a grid or a column, else by app group.
+    void cycleRow(int step);
+    // The pointer entered a card, or clicked one.
     void hoverCard(int index);
     void commitCard(int index);
 
-    // The end of a showing.
+    // The end of a showing: Return, the release of the shortcut's modifier,
+    // and Escape.
     void commit();
     void handleModifierRelease();
     void hide();
@@ -149,6 +154,11 @@ signals:
     void visibilityChanged(bool visible);
 
 private:
+    // What a filter pass does with the selection: back to the first card, or
+    // kept on the window it was on.
+    enum class Selection { reset, kept };
+    using Anchor = PanelPresenter::Anchor;
+
     QList<SafariWindow> sorted(const QList<SafariWindow>& windows) const;
     QList<SafariWindow> allWindowsOrdered() const;
     void refreshDiscoveryInBackground();
@@ -156,32 +166,24 @@ private:
                            const QHash<Browser, QList<SafariWindow>>& found);
     void startMetadataMerges();
     void integrate(const QList<SafariWindow>& merged, Browser browser);
-    void preloadCachedSnapshots();
-    // Windows without an image yet, documents aside, or every window.
-    enum class CachedLookup { missing, every };
-    void registerCachedSnapshots(const QList<SafariWindow>& windows, CachedLookup lookup);
-    void refreshSnapshots();
-    void registerSnapshot(const QImage& image, const QString& id);
 
-    void retireHostingView();
-    void orderOut();
-    void prepareNextView();
-    OverlayView* makeView();
-    void presentPanel();
-    void layoutPanel(bool anchorTopLeft);
-    void panelMoved();
-    // Where the host's points begin: its origin is this screen's bottom-left corner.
-    static QRectF primaryScreenGeometry();
-    bool reduceMotion() const;
+    // Rebuilds the published lists from the cache, the filter, the search and
+    // the scope, then lays the panel out.
+    void applyFilter(Selection selection, Anchor anchor);
+    // Background results re-filter under the top edge once the user adjusted.
+    Anchor backgroundAnchor() const { return m_userAdjusted ? Anchor::topEdge : Anchor::none; }
+    // The user changed the filter or the search.
+    void applyUserAdjustment();
+    PanelPresenter::Content panelContent() const;
 
     void setVisible(bool visible);
+    void setSearchQuery(const QString& query);
     void setSelectedIndex(int index);
     void setColumns(int columns);
     void setPanelContentWidth(double width);
 
     SafariWindowService& m_windowService;
     SafariMetadataService& m_metadataService;
-    SnapshotService& m_snapshotService;
     WindowFocusService& m_focusService;
     PreferencesService& m_preferences;
     RecentWindowTracker& m_recentTracker;
@@ -193,9 +195,6 @@ private:
     std::optional<Browser> m_activeFilter;
     int m_selectedIndex = 0;
     std::optional<int> m_hoveredIndex;
-    Snapshots m_snapshots;
-    TintColors m_averageColors;
-    CardDrawingCache m_cardDrawingCache;
     PanelSurface m_panelSurface;
     QString m_searchQuery;
     int m_columns = 1;
@@ -206,23 +205,13 @@ private:
     std::optional<Browser> m_scope;
     bool m_isVisible = false;
     bool m_activatedViaHotkey = false;
-    QPointer<OverlayPanel> m_panel;
-    QPointer<OverlayView> m_hostingView;
-    QPointer<OverlayView> m_nextView; // the next showing's, installed but never shown yet
-    bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
-    QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel
-    bool m_snapshotRefreshRunning = false; // a capture run has not reported yet
-    bool m_snapshotRefreshPending = false; // another was asked for meanwhile
 
     MainThreadQueue m_mainThread; // hands re-listings and capture runs back
+    OverlaySnapshots m_snapshots;
+    PanelPresenter m_presenter;
     // The background re-listings, one after another so that a later one's
     // lists are never overwritten by an earlier one's. Last: destroying it
     // waits for the running one, which posts to the queue above.
     SerialQueue m_discoveryQueue;
 };
-
-// The average colour of an image made into a tint: saturation × 1.4 kept
-// within 0.25 to 0.8, brightness within 0.35 to 0.75. None for an image
-// whose average cannot be taken.
-std::optional<QColor> dominantTintColor(const QImage& image);

@@ -114,8 +114,8 @@ OverlayView::OverlayView(OverlayController& controller, PreferencesService& pref
                 m_cardScroll->verticalScrollBar()->setValue(position.y());
             });
 
-    connect(m_chipRow, &AppChipBar::filterChosen, this, &OverlayView::chooseFilter);
-    connect(m_chipRail, &AppChipBar::filterChosen, this, &OverlayView::chooseFilter);
+    for (AppChipBar* chips : {m_chipRow, m_chipRail})
+        connect(chips, &AppChipBar::filterChosen, &m_controller, &OverlayController::chooseFilter);
     connect(m_cards, &CardCollectionView::cardEntered, this, [this](int index) {
         m_controller.hoverCard(OverlayRules::cardIndex(m_controller.windows(), index));
     });
@@ -311,13 +311,10 @@ void OverlayView::placeSearchPill()
         m_searchPill->isVisibleTo(this) ? m_searchTop + m_searchPill->height() - cardsTop : 0);
 }
 
-void OverlayView::chooseFilter(std::optional<Browser> filter)
+void OverlayView::stopObserving()
 {
-    if (!m_controller.isVisible())
-        return; // the panel is fading out
-    m_controller.setUserAdjusted(true);
-    m_controller.setActiveFilter(filter);
-    m_controller.applyFilter(true, true);
+    disconnect(&m_controller, nullptr, this, nullptr);
+    disconnect(&m_preferences, nullptr, this, nullptr);
 }
 
 bool OverlayView::eventFilter(QObject* watched, QEvent* event)

@@ -41,6 +41,10 @@ public:
     QColor tint() const { return m_tint; }
     const ColorScheme& scheme() const { return m_scheme; }
 
+    // Another showing's view takes over: this one no longer follows the
+    // controller and the settings.
+    void stopObserving();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -56,7 +60,6 @@ private:
     void syncTint(bool animate);
     void scrollToSelection(bool animate);
     void placeSearchPill();
-    void chooseFilter(std::optional<Browser> filter);
     bool reduceMotion() const;
     bool isThemed() const;
     PanelSurface::Look surfaceLook() const;

@@ -327,14 +327,8 @@ void AppDelegate::setupHotkey()
             self->overlayController().cycleRow(step);
     };
     hotkey.onType = [self](const QString& text) {
-        if (!self)
-            return;
-        OverlayController& overlay = self->overlayController();
-        if (!overlay.isVisible())
-            return;
-        overlay.setUserAdjusted(true);
-        overlay.setSearchQuery(overlay.searchQuery() + text);
-        overlay.applyFilter(true, true);
+        if (self)
+            self->overlayController().type(text);
     };
     hotkey.onBackspace = [self] {
         if (self)

@@ -130,15 +130,8 @@ int main(int argc, char** argv)
          {},
          true},
         {"search-no-match.png", [](F&) {},
-         [](F& f) {
-             f.controller.setSearchQuery(QStringLiteral("quarterly report"));
-             f.controller.applyFilter(true, true);
-         }},
-        {"search-match.png", [](F&) {},
-         [](F& f) {
-             f.controller.setSearchQuery(QStringLiteral("example"));
-             f.controller.applyFilter(true, true);
-         }},
+         [](F& f) { f.controller.type(QStringLiteral("quarterly report")); }},
+        {"search-match.png", [](F&) {}, [](F& f) { f.controller.type(QStringLiteral("example")); }},
         {"empty.png",
          [](F& f) { f.sim.host.modify([](SimModel& model) { model.instances.clear(); }); }},
     };

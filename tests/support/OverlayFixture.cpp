@@ -134,15 +134,6 @@ bool OverlayFixture::waitForMerges()
     return QTest::qWaitFor([&] { return done; });
 }
 
-void OverlayFixture::type(const QString& text)
-{
-    if (!controller.isVisible())
-        return;
-    controller.setUserAdjusted(true);
-    controller.setSearchQuery(controller.searchQuery() + text);
-    controller.applyFilter(true, true);
-}
-
 QString OverlayFixture::mainWindowTitle(pid_t pid) const
 {
     return sim.host.read([pid](const SimModel& model) {

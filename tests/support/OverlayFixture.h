@@ -49,8 +49,6 @@ struct OverlayFixture {
     QString selectedTitle() const;
     // Waits until the merges submitted so far have completed.
     bool waitForMerges();
-    // What the shortcut's typing callback does.
-    void type(const QString& text);
     void changeModel(const std::function<void(SimModel&)>& change) { sim.host.modify(change); }
     QString mainWindowTitle(pid_t pid) const;
 

@@ -88,7 +88,7 @@ private slots:
         Overlay o(textEdit({"w1", "w2", "w3", "w4", "w5", "other"}), {Browser::textedit});
         o.controller.show(1, std::nullopt);
         const QRectF before = o.controller.panelFrame();
-        o.type("other");
+        o.controller.type("other");
         QTest::qWait(20); // anything the window system reports late arrives now
         const QRectF after = o.controller.panelFrame();
         QVERIFY(after.width() < before.width());
@@ -112,7 +112,7 @@ private slots:
         }
         Overlay o(builder.build(), apps);
         o.controller.show(1, std::nullopt);
-        o.type("nothing like it");
+        o.controller.type("nothing like it");
         QCoreApplication::processEvents();
         QCOMPARE(o.controller.windows().size(), 0);
         QVERIFY(near(o.controller.panelFrame().width(), 360));
@@ -133,7 +133,7 @@ private slots:
         QVERIFY(first);
         QVERIFY(!first->isVisible());
         QCOMPARE(first->cards().count(), 2);
-        o.type("B");
+        o.controller.type("B");
         QCOMPARE(first->cards().count(), 2); // no longer observing
         QCOMPARE(o.controller.hostingView()->cards().count(), 1);
         QTRY_VERIFY(!first);
@@ -263,7 +263,7 @@ private slots:
         o.controller.show(1, std::nullopt);
         QCOMPARE(o.controller.windows().size(), 3);
         QVERIFY(o.controller.isVisible());
-        o.type("xx");
+        o.controller.type("xx");
         QCOMPARE(o.titles(), QStringList{longTitle});
         o.controller.hide();
 

@@ -142,7 +142,10 @@ private slots:
         QFETCH(int, cards);
         QFETCH(bool, adjusted);
         Selection o(twoApps({"P1", "P2"}, oneApp ? QStringList() : QStringList{"T1"}));
-        o.controller.setActiveFilter(app(filterBefore)); // kept from an earlier showing
+        // The filter is kept from an earlier showing.
+        o.controller.show(0, std::nullopt);
+        o.controller.chooseFilter(app(filterBefore));
+        o.controller.hide();
         o.controller.show(1, scoped ? std::optional<Browser>(Browser::textedit) : std::nullopt);
         if (hidden)
             o.controller.hide();
@@ -156,17 +159,17 @@ private slots:
     {
         Selection o(twoApps({"Receipt", "Digital art"}, {"Git notes", "Shopping"}));
         o.controller.show(1, std::nullopt);
-        o.type("g");
+        o.controller.type("g");
         QCOMPARE(o.titles(), (QStringList{"Digital art", "Git notes", "Shopping"}));
-        o.type("I");
-        o.type("t");
+        o.controller.type("I");
+        o.controller.type("t");
         QCOMPARE(o.titles(), (QStringList{"Digital art", "Git notes"}));
         QCOMPARE(o.controller.groups().size(), 2);
         o.controller.cycle(1);
         o.controller.backspaceSearch();
         QCOMPARE(o.controller.searchQuery(), QStringLiteral("gI"));
         QCOMPARE(o.controller.selectedIndex(), 0);
-        o.type("zz");
+        o.controller.type("zz");
         QVERIFY(o.controller.windows().isEmpty());
         QCOMPARE(o.controller.selectedIndex(), 0);
         for (int i = 0; i < 4; ++i)
@@ -176,16 +179,15 @@ private slots:
         QVERIFY(o.controller.userAdjusted());
 
         // One user-perceived character at a time.
-        o.type(QStringLiteral("a\U0001F44D\U0001F3FDe\u0301"));
+        o.controller.type(QStringLiteral("a\U0001F44D\U0001F3FDe\u0301"));
         o.controller.backspaceSearch();
         QCOMPARE(o.controller.searchQuery(), QStringLiteral("a\U0001F44D\U0001F3FD"));
         o.controller.backspaceSearch();
         QCOMPARE(o.controller.searchQuery(), QStringLiteral("a"));
 
         o.controller.hide();
-        o.controller.setSearchQuery("kept");
-        o.controller.backspaceSearch(); // only while visible
-        QCOMPARE(o.controller.searchQuery(), QStringLiteral("kept"));
+        o.controller.type("hidden"); // only while visible
+        QVERIFY(o.controller.searchQuery().isEmpty());
     }
 
     // A background re-filter after the user picked a card.

@@ -363,11 +363,10 @@ private slots:
     {
         OverlayFixture fixture(reducedMotion(OverlayFixture::defaultScenario()));
         fixture.preferences.setContainerPadding(8);
-        fixture.showAndSettle();
         const QString words = QStringLiteral("alpha bravo charlie delta echo foxtrot golf hotel");
         for (const QString& query : {words, (words + ' ').repeated(20) + QStringLiteral("END")}) {
-            fixture.controller.setSearchQuery(query);
-            fixture.controller.applyFilter(true, true);
+            fixture.showAndSettle(); // each query typed into a showing of its own
+            fixture.controller.type(query);
             QCoreApplication::processEvents();
             QVERIFY(fixture.controller.windows().isEmpty());
             OverlayView& view = shownView(fixture);
@@ -396,14 +395,12 @@ private slots:
         OverlayFixture fixture(reducedMotion(OverlayFixture::defaultScenario()));
         fixture.showAndSettle();
         auto view = standalone(fixture);
-        fixture.controller.setSearchQuery(QStringLiteral("no such window"));
-        fixture.controller.applyFilter(true, true);
+        fixture.controller.type(QStringLiteral("no such window"));
         QVERIFY(fixture.controller.windows().isEmpty());
         QCOMPARE(view->cards().emptyText(),
                  QStringLiteral("No windows match \u201Cno such window\u201D"));
         QVERIFY(view->searchPill().isVisible());
         QCOMPARE(view->searchPill().query(), QStringLiteral("no such window"));
-        fixture.controller.setSearchQuery({});
         fixture.sim.host.modify([](SimModel& model) { model.instances.clear(); });
         fixture.controller.hide();
 
