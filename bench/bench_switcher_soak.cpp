@@ -109,7 +109,7 @@ public:
             runFor(paceMs * 5 / 100);
         }
         if (chance(4)) {
-            m_fixture->type(QString(QChar(u"aeiost"[pick(6)])));
+            controller.type(QString(QChar(u"aeiost"[pick(6)])));
             runFor(paceMs * 5 / 100);
         }
         if (chance(5) && controller.availableFilters().size() > 1) {
