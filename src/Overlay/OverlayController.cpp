@@ -1,6 +1,5 @@
 #include "Overlay/OverlayController.h"
 
-#include "Platform/Live/Widgets/RoundedWindowMask.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
@@ -13,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QPropertyAnimation>
 #include <QScreen>
 #include <QSet>
 #include <QTextBoundaryFinder>
@@ -470,11 +468,6 @@ void OverlayController::commitCard(int index)
 
 // ---- The panel ----
 
-bool OverlayController::reduceMotion() const
-{
-    return m_environment.workspace.accessibilityDisplayShouldReduceMotion();
-}
-
 QRectF OverlayController::panelFrame() const
 {
     if (!m_panel)
@@ -503,7 +496,6 @@ void OverlayController::retireHostingView()
 
 void OverlayController::orderOut()
 {
-    m_panel->hide();
     // Out of sight the view has nothing more to show. It goes now, and the
     // next showing's view is built and installed, unseen, once control
     // returns to the event loop, so that neither costs the next showing.
@@ -528,18 +520,13 @@ OverlayView* OverlayController::makeView()
 void OverlayController::presentPanel()
 {
     if (!m_panel) {
-        m_panel = new OverlayPanel;
-        // The preferences outlive the controller, which deletes the panel.
-        RoundedWindowMask::keep(
-            *m_panel, [&preferences = m_preferences] { return preferences.cornerRadius(); });
+        // The preferences and the workspace outlive the controller, which
+        // deletes the panel.
+        m_panel =
+            new OverlayPanel([&preferences = m_preferences] { return preferences.cornerRadius(); },
+                             m_environment.workspace);
         connect(m_panel, &OverlayPanel::moved, this, &OverlayController::panelMoved);
-        m_fade = new QPropertyAnimation(m_panel, "windowOpacity", m_panel);
-        // Only a fade-out ends with the panel hidden: a showing that began
-        // meanwhile has stopped it or made the overlay visible again.
-        connect(m_fade, &QAbstractAnimation::finished, this, [this] {
-            if (!m_isVisible && m_panel)
-                orderOut();
-        });
+        connect(m_panel, &FloatingPanel::fadedOut, this, &OverlayController::orderOut);
     }
     if (m_nextView) {
         m_hostingView = m_nextView; // installed while the panel was out of sight
@@ -551,23 +538,9 @@ void OverlayController::presentPanel()
     layoutPanel(/*anchorTopLeft=*/false);
     m_panel->setAppearance(panelAppearance(m_preferences.appearanceMode()));
 
-    m_fade->stop();
-    const bool animate = !reduceMotion();
-    m_panel->setWindowOpacity(animate ? 0 : 1);
-    // A panel that comes up lands in front; one still up (fading out, or
-    // shown again from a menu) is brought there.
-    if (m_panel->isVisible()) {
-        m_panel->raise();
-    } else {
-        m_isProgrammaticMove = true; // showing delivers the pending move
-        m_panel->show();
-        m_isProgrammaticMove = false;
-    }
-    if (animate) {
-        m_fade->setDuration(fadeInMilliseconds);
-        m_fade->setEndValue(1.0);
-        m_fade->start();
-    }
+    m_isProgrammaticMove = true; // showing delivers the pending move
+    m_panel->fadeIn(fadeInMilliseconds);
+    m_isProgrammaticMove = false;
 }
 
 void OverlayController::layoutPanel(bool anchorTopLeft)
@@ -648,16 +621,8 @@ void OverlayController::hide()
     m_activatedViaHotkey = false;
     setSearchQuery(QString());
     m_scope.reset();
-    if (!m_panel)
-        return;
-    m_fade->stop();
-    if (reduceMotion()) {
-        orderOut();
-        return;
-    }
-    m_fade->setDuration(fadeOutMilliseconds);
-    m_fade->setEndValue(0.0);
-    m_fade->start();
+    if (m_panel)
+        m_panel->fadeOut(fadeOutMilliseconds);
 }
 
 // ---- Tint colour ----

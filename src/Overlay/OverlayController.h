@@ -23,7 +23,6 @@
 #include <optional>
 
 class PreferencesService;
-class QPropertyAnimation;
 class RecentWindowTracker;
 class SafariMetadataService;
 class SafariWindowService;
@@ -172,7 +171,6 @@ private:
     void panelMoved();
     // Where the host's points begin: its origin is this screen's bottom-left corner.
     static QRectF primaryScreenGeometry();
-    bool reduceMotion() const;
 
     void setVisible(bool visible);
     void setSelectedIndex(int index);
@@ -211,7 +209,6 @@ private:
     QPointer<OverlayView> m_nextView; // the next showing's, installed but never shown yet
     bool m_isProgrammaticMove = false;
     bool m_userAdjusted = false;
-    QPointer<QPropertyAnimation> m_fade;   // the panel's fades; owned by the panel
     bool m_snapshotRefreshRunning = false; // a capture run has not reported yet
     bool m_snapshotRefreshPending = false; // another was asked for meanwhile
 
