@@ -1,17 +1,9 @@
 #include "Brand/ColorScheme.h"
 
+#include "Brand/TesselBrand.h"
+
 #include <QGuiApplication>
 #include <QPalette>
-
-namespace {
-
-QColor withAlpha(QColor color, double opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
-} // namespace
 
 ColorScheme ColorScheme::light()
 {
@@ -32,7 +24,7 @@ ColorScheme ColorScheme::fromPalette(const QPalette& palette)
     ColorScheme scheme;
     scheme.isDark = window.lightnessF() < text.lightnessF();
     scheme.primary = text;
-    scheme.secondary = withAlpha(text, 0.55);
+    scheme.secondary = scheme.primaryAt(0.55);
     scheme.accent = palette.color(QPalette::Active, QPalette::Highlight);
     scheme.windowBackground = window;
     return scheme;
@@ -59,5 +51,5 @@ ColorScheme ColorScheme::forAppearance(AppearanceMode mode, const QPalette& plat
 
 QColor ColorScheme::primaryAt(double opacity) const
 {
-    return withAlpha(primary, opacity);
+    return TesselBrand::withOpacity(primary, primary.alphaF() * opacity);
 }

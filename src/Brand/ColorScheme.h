@@ -26,7 +26,8 @@ struct ColorScheme {
     static ColorScheme forAppearance(AppearanceMode mode);
     static ColorScheme forAppearance(AppearanceMode mode, const QPalette& platform);
 
-    // The primary colour at an opacity (0 to 1), as the translucent fills use it.
+    // The primary colour with its own opacity scaled by opacity (0 to 1), as
+    // the translucent fills use it.
     QColor primaryAt(double opacity) const;
 
     bool operator==(const ColorScheme&) const = default;

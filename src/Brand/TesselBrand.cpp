@@ -32,6 +32,12 @@ QColor creamWindowBackground()
     return cream();
 }
 
+QColor withOpacity(QColor color, double opacity)
+{
+    color.setAlphaF(float(opacity));
+    return color;
+}
+
 std::optional<QImage> mark()
 {
     QImage image(markResource);

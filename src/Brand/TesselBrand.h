@@ -19,6 +19,10 @@ QColor forest();    // the accent; the same colour as the green glass tint
 // The window background twin of cream() for the setup and settings windows.
 QColor creamWindowBackground();
 
+// The colour at an opacity from 0 to 1, whatever opacity it had: every
+// translucent text, fill and stroke is made from a solid colour this way.
+QColor withOpacity(QColor color, double opacity);
+
 // The resource the mark is read from.
 inline const QString markResource = QStringLiteral(":/brand/MarkOnly.png");
 // Read afresh at every call; none when the resource is missing or unreadable.

@@ -4,16 +4,11 @@
 #include "Platform/Clock.h"
 #include "Platform/EventMonitors.h"
 #include "Platform/KeyCode.h"
-#include "Platform/Live/Widgets/RoundedWindowMask.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Screens.h"
-#include "Platform/Workspace.h"
 
 #include <QGuiApplication>
-#include <QPropertyAnimation>
 #include <QScreen>
-#include <QVBoxLayout>
-#include <QWidget>
 #include <QWindow>
 
 QRectF menuPanelFrame(const QRectF& buttonFrame, const QSizeF& size,
@@ -93,29 +88,20 @@ void MenuPanelController::toggle(const QRectF& buttonFrame)
     show(buttonFrame);
 }
 
-QWidget* MenuPanelController::ensurePanel()
+FloatingPanel* MenuPanelController::ensurePanel()
 {
     if (m_panel)
         return m_panel;
-    auto* panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint |
-                                           Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
-    panel->setAttribute(Qt::WA_ShowWithoutActivating);
-    panel->setAttribute(Qt::WA_TranslucentBackground);
-    panel->setAttribute(Qt::WA_X11DoNotAcceptFocus);
-    panel->setFocusPolicy(Qt::NoFocus);
-    panel->setWindowTitle(QStringLiteral("Tessel Nav"));
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new MenuPanelView(m_actions, panel));
-    RoundedWindowMask::keep(*panel, [] { return MenuPanelView::cornerRadius; });
-    m_panel = panel;
-    return panel;
+    m_panel = new FloatingPanel(
+        QStringLiteral("Tessel Nav"), [] { return MenuPanelView::cornerRadius; }, m_workspace);
+    m_panel->setContentView(new MenuPanelView(m_actions));
+    return m_panel;
 }
 
 void MenuPanelController::show(const QRectF& buttonFrame)
 {
-    QWidget* panel = ensurePanel();
-    if (buttonFrame.isEmpty() || !panel->layout())
+    FloatingPanel* panel = ensurePanel();
+    if (buttonFrame.isEmpty() || !panel->contentView())
         return;
     panel->adjustSize();
     const QSizeF size = panel->sizeHint();
@@ -126,22 +112,7 @@ void MenuPanelController::show(const QRectF& buttonFrame)
     const QRectF placed =
         ScreenCoordinates::toTopLeft(frame, primary ? QRectF(primary->geometry()) : QRectF());
     panel->setGeometry(placed.toAlignedRect());
-
-    if (m_fade)
-        m_fade->stop();
-    if (m_workspace.accessibilityDisplayShouldReduceMotion()) {
-        panel->setWindowOpacity(1);
-        panel->show();
-    } else {
-        panel->setWindowOpacity(0);
-        panel->show();
-        auto* fade = new QPropertyAnimation(panel, "windowOpacity", panel);
-        fade->setDuration(fadeInMilliseconds);
-        fade->setStartValue(0.0);
-        fade->setEndValue(1.0);
-        m_fade = fade;
-        fade->start(QAbstractAnimation::DeleteWhenStopped);
-    }
+    panel->fadeIn(fadeInMilliseconds);
     installMonitors();
 }
 
@@ -188,7 +159,5 @@ void MenuPanelController::hide()
     if (!isShown())
         return;
     m_lastHideTime = m_clock.now();
-    if (m_fade)
-        m_fade->stop();
     m_panel->hide();
 }

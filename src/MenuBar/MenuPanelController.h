@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brand/FloatingPanel.h"
 #include "MenuBar/MenuActions.h"
 
 #include <QDateTime>
@@ -15,8 +16,6 @@
 class Clock;
 class EventMonitorToken;
 class EventMonitors;
-class QPropertyAnimation;
-class QWidget;
 class Screens;
 class Workspace;
 
@@ -49,12 +48,12 @@ public:
     void hide();
 
     bool isShown() const;
-    QWidget* panel() const { return m_panel; }
+    FloatingPanel* panel() const { return m_panel; }
     QDateTime lastHideTime() const { return m_lastHideTime; }
 
 private:
     void show(const QRectF& buttonFrame);
-    QWidget* ensurePanel();
+    FloatingPanel* ensurePanel();
     void installMonitors();
     void removeMonitors();
 
@@ -63,8 +62,7 @@ private:
     Workspace& m_workspace;
     EventMonitors& m_monitors;
     const Clock& m_clock;
-    QPointer<QWidget> m_panel;
-    QPointer<QPropertyAnimation> m_fade;
+    QPointer<FloatingPanel> m_panel;
     std::vector<std::unique_ptr<EventMonitorToken>> m_eventMonitors;
     QDateTime m_lastHideTime; // invalid: the distant past
 };

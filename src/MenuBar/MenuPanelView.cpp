@@ -1,5 +1,6 @@
 #include "MenuBar/MenuPanelView.h"
 
+#include "Brand/BrandStyle.h"
 #include "Brand/Symbols.h"
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
@@ -13,13 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QColor inkAt(double opacity)
-{
-    QColor color = TesselBrand::ink();
-    color.setAlphaF(float(opacity));
-    return color;
-}
 
 // One command: symbol, title, an optional hint on the right; the whole row
 // is the hit area and fills with the hover colour under the pointer.
@@ -70,14 +64,14 @@ protected:
         const double side = 15;
         Symbols::paint(painter,
                        QRectF(iconFrame.center() - QPointF(side / 2, side / 2), QSizeF(side, side)),
-                       m_icon, inkAt(0.55));
+                       m_icon, TesselBrand::withOpacity(TesselBrand::ink(), 0.55));
 
         double right = content.right();
         if (!m_hint.isEmpty()) {
             const QFont font = Typography::font(11, QFont::Medium);
             const double width = QFontMetricsF(font).horizontalAdvance(m_hint);
             painter.setFont(font);
-            painter.setPen(inkAt(0.38));
+            painter.setPen(TesselBrand::withOpacity(TesselBrand::ink(), 0.38));
             painter.drawText(QRectF(right - width, content.y(), width, content.height()),
                              Qt::AlignVCenter | Qt::AlignRight, m_hint);
             right -= width + spacing;
@@ -135,9 +129,7 @@ MenuPanelView::MenuPanelView(MenuActions actions, QWidget* parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedWidth(panelWidth);
-    QPalette light = palette();
-    light.setColor(QPalette::WindowText, TesselBrand::ink());
-    setPalette(light);
+    setPalette(BrandStyle::palette());
 
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(10, 0, 10, 0);
@@ -168,7 +160,7 @@ MenuPanelView::MenuPanelView(MenuActions actions, QWidget* parent)
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
     version->setFont(font);
     QPalette faint = version->palette();
-    faint.setColor(QPalette::WindowText, inkAt(0.32));
+    faint.setColor(QPalette::WindowText, TesselBrand::withOpacity(TesselBrand::ink(), 0.32));
     version->setPalette(faint);
     version->setContentsMargins(0, 8, 0, 10);
     stack->addWidget(version, 0, Qt::AlignHCenter);

@@ -1,5 +1,6 @@
 #include "Onboarding/OnboardingView.h"
 
+#include "Brand/BrandStyle.h"
 #include "Brand/Symbols.h"
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
@@ -30,22 +31,6 @@ QColor systemGreen()
 QColor systemOrange()
 {
     return QColor(255, 149, 0);
-}
-
-QColor inkAt(double opacity)
-{
-    QColor color = TesselBrand::ink();
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
-QString rgba(const QColor& color)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF(), 0, 'f', 3);
 }
 
 void setTextColor(QLabel* label, const QColor& color)
@@ -122,9 +107,7 @@ protected:
         const bool hovered = underMouse();
 
         if (hasFocus() && m_keyboardFocus) {
-            QColor ring = TesselBrand::forest();
-            ring.setAlphaF(0.45f);
-            painter.setPen(QPen(ring, 2));
+            painter.setPen(QPen(TesselBrand::withOpacity(TesselBrand::forest(), 0.45), 2));
             painter.setBrush(Qt::NoBrush);
             painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius + 1, radius + 1);
         }
@@ -150,6 +133,33 @@ private:
     bool m_keyboardFocus = false;
 };
 
+// A word on a rounded patch of faint ink, beside a row's title.
+class Badge final : public QLabel {
+public:
+    Badge(const QString& text, QWidget* parent) : QLabel(text, parent)
+    {
+        setTextFormat(Qt::PlainText);
+        setFont(Typography::font(TextStyle::caption2, QFont::DemiBold));
+        setTextColor(this, TesselBrand::withOpacity(TesselBrand::ink(), 0.5));
+        // Six points and half an x on either side of the word.
+        const int x = fontMetrics().horizontalAdvance(u'x');
+        setContentsMargins(6 + x / 2, 1, 6 + x - x / 2, 1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        { // the patch's painter ends before the label's begins
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QPainterPath capsule;
+            capsule.addRoundedRect(QRectF(rect()), 7, 7);
+            painter.fillPath(capsule, TesselBrand::withOpacity(TesselBrand::ink(), 0.08));
+        }
+        QLabel::paintEvent(event);
+    }
+};
+
 // The permission's state as a symbol: a check mark when granted, an empty
 // circle for an optional permission, a dashed circle for the required one.
 class StatusIcon final : public QWidget {
@@ -166,7 +176,7 @@ public:
             m_color = systemGreen();
         } else if (optional) {
             m_symbol = QStringLiteral("circle");
-            m_color = inkAt(0.3);
+            m_color = TesselBrand::withOpacity(TesselBrand::ink(), 0.3);
         } else {
             m_symbol = QStringLiteral("circle.dashed");
             m_color = systemOrange();
@@ -218,19 +228,13 @@ public:
         titleLine->setSpacing(6);
         titleLine->addWidget(makeLabel(title, Typography::font(TextStyle::body, QFont::Medium),
                                        TesselBrand::ink(), this));
-        if (optional) {
-            QLabel* badge =
-                makeLabel(QStringLiteral("Optional"),
-                          Typography::font(TextStyle::caption2, QFont::DemiBold), inkAt(0.5), this);
-            badge->setStyleSheet(QStringLiteral("color: %1; background: %2; padding: 1px 6px;"
-                                                " border-radius: 7px;")
-                                     .arg(rgba(inkAt(0.5)), rgba(inkAt(0.08))));
-            titleLine->addWidget(badge, 0, Qt::AlignVCenter);
-        }
+        if (optional)
+            titleLine->addWidget(new Badge(QStringLiteral("Optional"), this), 0, Qt::AlignVCenter);
         titleLine->addStretch(1);
         texts->addLayout(titleLine);
-        texts->addWidget(
-            makeWrappingLabel(detail, Typography::font(TextStyle::caption), inkAt(0.55), this));
+        texts->addWidget(makeWrappingLabel(detail, Typography::font(TextStyle::caption),
+                                           TesselBrand::withOpacity(TesselBrand::ink(), 0.55),
+                                           this));
         m_status = makeWrappingLabel(QString(), Typography::font(TextStyle::caption),
                                      systemOrange(), this);
         m_status->setObjectName(QStringLiteral("statusText"));
@@ -284,16 +288,7 @@ OnboardingView::OnboardingView(OnboardingModel& model, std::function<void()> onD
     : QWidget(parent), m_model(model), m_onDone(std::move(onDone))
 {
     // Always the light look on the brand's cream, whatever the desktop's theme.
-    QPalette palette;
-    palette.setColor(QPalette::Window, TesselBrand::creamWindowBackground());
-    palette.setColor(QPalette::WindowText, TesselBrand::ink());
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, TesselBrand::ink());
-    palette.setColor(QPalette::Button, Qt::white);
-    palette.setColor(QPalette::ButtonText, TesselBrand::ink());
-    palette.setColor(QPalette::Highlight, TesselBrand::forest());
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    setPalette(palette);
+    setPalette(BrandStyle::palette());
     setAutoFillBackground(true);
 
     auto* stack = new QVBoxLayout(this);
@@ -307,7 +302,8 @@ OnboardingView::OnboardingView(OnboardingModel& model, std::function<void()> onD
     QLabel* tagline = makeWrappingLabel(
         QStringLiteral("Tessel Nav shows every browser window visually so you can jump to the "
                        "right one instantly."),
-        Typography::font(TextStyle::callout), inkAt(0.65), this);
+        Typography::font(TextStyle::callout), TesselBrand::withOpacity(TesselBrand::ink(), 0.65),
+        this);
     tagline->setAlignment(Qt::AlignHCenter);
     tagline->setFixedWidth(380); // the sentence is longer than that: it wraps at 380
     header->addWidget(tagline, 0, Qt::AlignHCenter);
@@ -343,7 +339,8 @@ OnboardingView::OnboardingView(OnboardingModel& model, std::function<void()> onD
         QStringLiteral("Only Accessibility is required \u2014 Tessel can run without ever seeing "
                        "your screen. Your browsing stays on your Mac: no analytics, no accounts, "
                        "ever."),
-        Typography::font(TextStyle::caption), inkAt(0.42), this));
+        Typography::font(TextStyle::caption), TesselBrand::withOpacity(TesselBrand::ink(), 0.42),
+        this));
 
     QPushButton* done =
         new BrandButton(QStringLiteral("Done"), BrandButton::Style::prominent, this);

@@ -40,14 +40,10 @@ AllChip::Style AllChip::style(bool isActive, bool isTesselTheme, const ColorSche
     if (isActive) {
         if (isTesselTheme)
             return {Qt::white, TesselBrand::forest()};
-        QColor accent = scheme.accent;
-        accent.setAlphaF(0.9f);
-        return {Qt::white, accent};
+        return {Qt::white, TesselBrand::withOpacity(scheme.accent, 0.9)};
     }
     if (isTesselTheme) {
-        QColor fill = TesselBrand::hoverFill();
-        fill.setAlphaF(0.8f);
-        return {TesselBrand::ink(), fill};
+        return {TesselBrand::ink(), TesselBrand::withOpacity(TesselBrand::hoverFill(), 0.8)};
     }
     return {scheme.primary, scheme.primaryAt(0.09)};
 }

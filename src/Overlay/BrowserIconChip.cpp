@@ -31,9 +31,7 @@ BrowserIconChip::Style BrowserIconChip::style(bool isActive, bool isTesselTheme,
         return {Qt::transparent, Qt::transparent, 0.55};
     if (isTesselTheme)
         return {TesselBrand::hoverFill(), TesselBrand::forest(), 1};
-    QColor accent = scheme.accent;
-    accent.setAlphaF(0.9f);
-    return {scheme.primaryAt(0.12), accent, 1};
+    return {scheme.primaryAt(0.12), TesselBrand::withOpacity(scheme.accent, 0.9), 1};
 }
 
 void BrowserIconChip::paintEvent(QPaintEvent*)

@@ -2,38 +2,11 @@
 
 #include <QMouseEvent>
 #include <QPalette>
-#include <QVBoxLayout>
 
-OverlayPanel::OverlayPanel()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus)
+OverlayPanel::OverlayPanel(CornerRadius cornerRadius, const Workspace& workspace)
+    : FloatingPanel(QStringLiteral("Tessel Nav Switcher"), std::move(cornerRadius), workspace)
 {
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_X11DoNotAcceptFocus);
-    // Qt shows help texts only in the active window, and this one never is.
-    setAttribute(Qt::WA_AlwaysShowToolTips);
-    setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    setWindowTitle(QStringLiteral("Tessel Nav Switcher"));
-    auto* layout = new QVBoxLayout(this);
-    // The controller decides the panel's size; its content never widens it.
-    layout->setSizeConstraint(QLayout::SetNoConstraint);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-}
-
-void OverlayPanel::setContentView(QWidget* view)
-{
-    if (m_contentView) {
-        m_contentView->hide();
-        m_contentView->deleteLater();
-    }
-    m_contentView = view;
-    if (view) {
-        layout()->addWidget(view);
-        view->show();
-    }
 }
 
 void OverlayPanel::setAppearance(std::optional<Appearance> appearance)
@@ -51,7 +24,7 @@ void OverlayPanel::setAppearance(std::optional<Appearance> appearance)
 
 void OverlayPanel::moveEvent(QMoveEvent* event)
 {
-    QWidget::moveEvent(event);
+    FloatingPanel::moveEvent(event);
     emit moved();
 }
 
@@ -87,7 +60,7 @@ void OverlayPanel::hideEvent(QHideEvent* event)
     // A commit or Escape can hide the panel in the middle of a drag, whose
     // release then never comes here.
     endDrag();
-    QWidget::hideEvent(event);
+    FloatingPanel::hideEvent(event);
 }
 
 void OverlayPanel::endDrag()

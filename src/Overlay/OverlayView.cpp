@@ -61,12 +61,6 @@ int scrollTarget(const QScrollBar& bar, int start, int end, int viewportLength)
     return std::clamp(value, bar.minimum(), bar.maximum());
 }
 
-QColor withAlpha(QColor color, double alpha)
-{
-    color.setAlphaF(float(alpha));
-    return color;
-}
-
 } // namespace
 
 OverlayView::OverlayView(OverlayController& controller, PreferencesService& preferences,
@@ -246,7 +240,8 @@ void OverlayView::syncTint(bool animate)
             m_preferences.glassTint(), m_controller.windows(), m_controller.highlightedIndex(),
             m_controller.averageColors());
         if (tint)
-            target = withAlpha(*tint, OverlayRules::tintStrength(m_preferences.tintOpacity()));
+            target = TesselBrand::withOpacity(
+                *tint, OverlayRules::tintStrength(m_preferences.tintOpacity()));
     }
     const QColor current = m_tintAnimation.state() == QAbstractAnimation::Running
                                ? m_tintAnimation.endValue().value<QColor>()
@@ -260,8 +255,8 @@ void OverlayView::syncTint(bool animate)
         return;
     }
     // Fading in or out changes only the opacity, never the colour.
-    const QColor from = m_tint.alpha() == 0 ? withAlpha(target, 0) : m_tint;
-    const QColor to = target.alpha() == 0 ? withAlpha(m_tint, 0) : target;
+    const QColor from = m_tint.alpha() == 0 ? TesselBrand::withOpacity(target, 0) : m_tint;
+    const QColor to = target.alpha() == 0 ? TesselBrand::withOpacity(m_tint, 0) : target;
     m_tintAnimation.setStartValue(from);
     m_tintAnimation.setEndValue(to);
     m_tintAnimation.start();

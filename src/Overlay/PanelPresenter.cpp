@@ -1,14 +1,12 @@
 #include "Overlay/PanelPresenter.h"
 
 #include "Overlay/PanelLayout.h"
-#include "Platform/Live/Widgets/RoundedWindowMask.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
 #include "Services/PreferencesService.h"
 
 #include <QGuiApplication>
-#include <QPropertyAnimation>
 #include <QScreen>
 #include <QTimer>
 
@@ -56,11 +54,6 @@ PanelPresenter::~PanelPresenter()
     delete m_panel.data();
 }
 
-bool PanelPresenter::reduceMotion() const
-{
-    return m_workspace.accessibilityDisplayShouldReduceMotion();
-}
-
 QRectF PanelPresenter::frame() const
 {
     if (!m_panel)
@@ -82,7 +75,6 @@ void PanelPresenter::retireView()
 
 void PanelPresenter::orderOut()
 {
-    m_panel->hide();
     // Out of sight the view has nothing more to show. It goes now, and the
     // next showing's view is built and installed, unseen, once control
     // returns to the event loop, so that neither costs the next showing.
@@ -101,18 +93,12 @@ void PanelPresenter::prepareNextView()
 
 void PanelPresenter::makePanel()
 {
-    m_panel = new OverlayPanel;
-    // The preferences outlive the presenter, which deletes the panel.
-    RoundedWindowMask::keep(*m_panel,
-                            [&preferences = m_preferences] { return preferences.cornerRadius(); });
+    // The preferences and the workspace outlive the presenter, which deletes
+    // the panel.
+    m_panel = new OverlayPanel(
+        [&preferences = m_preferences] { return preferences.cornerRadius(); }, m_workspace);
     connect(m_panel, &OverlayPanel::moved, this, &PanelPresenter::panelMoved);
-    m_fade = new QPropertyAnimation(m_panel, "windowOpacity", m_panel);
-    // Only a fade-out ends with the panel hidden: a showing that began
-    // meanwhile has stopped it or presented the panel again.
-    connect(m_fade, &QAbstractAnimation::finished, this, [this] {
-        if (!m_presented && m_panel)
-            orderOut();
-    });
+    connect(m_panel, &FloatingPanel::fadedOut, this, &PanelPresenter::orderOut);
 }
 
 void PanelPresenter::present(const Content& content)
@@ -129,24 +115,10 @@ void PanelPresenter::present(const Content& content)
     layout(content, Anchor::none);
     m_panel->setAppearance(panelAppearance(m_preferences.appearanceMode()));
 
-    m_fade->stop();
-    const bool animate = !reduceMotion();
-    m_panel->setWindowOpacity(animate ? 0 : 1);
-    // A panel that comes up lands in front; one still up (fading out, or
-    // shown again from a menu) is brought there.
-    if (m_panel->isVisible()) {
-        m_panel->raise();
-    } else {
-        m_isProgrammaticMove = true; // showing delivers the pending move
-        m_panel->show();
-        m_isProgrammaticMove = false;
-    }
+    m_isProgrammaticMove = true; // showing delivers the pending move
+    m_panel->fadeIn(fadeInMilliseconds);
+    m_isProgrammaticMove = false;
     m_presented = true;
-    if (animate) {
-        m_fade->setDuration(fadeInMilliseconds);
-        m_fade->setEndValue(1.0);
-        m_fade->start();
-    }
 }
 
 void PanelPresenter::layout(const Content& content, Anchor anchor)
@@ -199,14 +171,6 @@ void PanelPresenter::panelMoved()
 void PanelPresenter::dismiss()
 {
     m_presented = false;
-    if (!m_panel)
-        return;
-    m_fade->stop();
-    if (reduceMotion()) {
-        orderOut();
-        return;
-    }
-    m_fade->setDuration(fadeOutMilliseconds);
-    m_fade->setEndValue(0.0);
-    m_fade->start();
+    if (m_panel)
+        m_panel->fadeOut(fadeOutMilliseconds);
 }

@@ -10,7 +10,6 @@
 #include <functional>
 
 class PreferencesService;
-class QPropertyAnimation;
 class Screens;
 class Workspace;
 
@@ -65,7 +64,6 @@ private:
     void orderOut();
     void prepareNextView();
     void panelMoved();
-    bool reduceMotion() const;
 
     PreferencesService& m_preferences;
     Screens& m_screens;
@@ -74,8 +72,7 @@ private:
 
     QPointer<OverlayPanel> m_panel;
     QPointer<OverlayView> m_hostingView;
-    QPointer<OverlayView> m_nextView;    // the next showing's, installed but never shown yet
-    QPointer<QPropertyAnimation> m_fade; // the panel's fades; owned by the panel
-    bool m_presented = false;            // from present() until dismiss()
+    QPointer<OverlayView> m_nextView; // the next showing's, installed but never shown yet
+    bool m_presented = false;         // from present() until dismiss()
     bool m_isProgrammaticMove = false;
 };

@@ -99,7 +99,7 @@ void SearchPill::paintEvent(QPaintEvent*)
     QColor color = m_isTesselTheme ? TesselBrand::ink() : m_scheme.primary;
     if (!hasQuery) {
         if (m_isTesselTheme)
-            color.setAlphaF(0.55f);
+            color = TesselBrand::withOpacity(color, 0.55);
         else
             color = m_scheme.secondary;
     }

@@ -38,11 +38,6 @@ QFont locationFont()
     return Typography::font(TextStyle::caption);
 }
 
-QColor white(double opacity)
-{
-    return QColor::fromRgbF(1, 1, 1, float(opacity));
-}
-
 // One line of text, elided to the width and centred in the rectangle.
 void drawLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
               const QColor& color, CardDrawingCache* cache)
@@ -65,14 +60,14 @@ PillStyle pillStyle(const WindowCardRules::Pill& pill, const WindowCardContent& 
     using WindowCardRules::PillKind;
     switch (pill.kind) {
     case PillKind::profile: {
-        QColor fill = content.profileColor;
-        fill.setAlphaF(fill.alphaF() * 0.92f);
-        return {Typography::font(TextStyle::caption2, QFont::DemiBold), white(1), fill};
+        const QColor& fill = content.profileColor;
+        return {Typography::font(TextStyle::caption2, QFont::DemiBold), Qt::white,
+                TesselBrand::withOpacity(fill, fill.alphaF() * 0.92f)};
     }
     case PillKind::app: {
-        QColor fill = content.window.browser.badgeColor();
-        fill.setAlphaF(fill.alphaF() * 0.92f);
-        return {Typography::font(TextStyle::caption2, QFont::DemiBold), white(1), fill};
+        const QColor fill = content.window.browser.badgeColor();
+        return {Typography::font(TextStyle::caption2, QFont::DemiBold), Qt::white,
+                TesselBrand::withOpacity(fill, fill.alphaF() * 0.92f)};
     }
     case PillKind::minimized:
         break;
@@ -130,11 +125,8 @@ void drawMonogram(QPainter& painter, const WindowCardContent& content, const QRe
     const QString name = WindowCardRules::monogramName(content.window);
     const QColor color = TesselTile::color(name);
     QLinearGradient gradient(tile.topLeft(), tile.bottomRight());
-    QColor from = color, to = color;
-    from.setAlphaF(0.9f);
-    to.setAlphaF(0.55f);
-    gradient.setColorAt(0, from);
-    gradient.setColorAt(1, to);
+    gradient.setColorAt(0, TesselBrand::withOpacity(color, 0.9));
+    gradient.setColorAt(1, TesselBrand::withOpacity(color, 0.55));
     painter.fillPath(continuousRoundedRect(tile, wellRadius), gradient);
 
     const QString letter = WindowCardRules::monogramLetter(name);
@@ -151,14 +143,16 @@ void drawMonogram(QPainter& painter, const WindowCardContent& content, const QRe
     const QRectF glyphRect(tile.center().x() - glyphBox.width() / 2, top, glyphBox.width(),
                            glyphBox.height());
     if (symbol)
-        Symbols::paint(painter, glyphRect, QStringLiteral("macwindow"), white(0.9));
+        Symbols::paint(painter, glyphRect, QStringLiteral("macwindow"),
+                       TesselBrand::withOpacity(Qt::white, 0.9));
     else
-        drawLine(painter, glyphRect, letter, letterFont, white(0.95), cache);
+        drawLine(painter, glyphRect, letter, letterFont, TesselBrand::withOpacity(Qt::white, 0.95),
+                 cache);
     if (domain) {
         const double width = std::min(tile.width() - 8, content.thumbWidth - 40);
         drawLine(painter,
                  QRectF(tile.center().x() - width / 2, glyphRect.bottom() + 4, width, domainHeight),
-                 *domain, locationFont(), white(0.75), cache);
+                 *domain, locationFont(), TesselBrand::withOpacity(Qt::white, 0.75), cache);
     }
 }
 
@@ -267,11 +261,9 @@ void paint(QPainter& painter, const WindowCardContent& content, const ColorSchem
     drawPills(painter, content, scheme, thumbnail, cache);
 
     const QColor titleColor = content.isTesselTheme ? TesselBrand::ink() : scheme.primary;
-    QColor locationColor = scheme.secondary;
-    if (content.isTesselTheme) {
-        locationColor = TesselBrand::ink();
-        locationColor.setAlphaF(0.55f);
-    }
+    const QColor locationColor = content.isTesselTheme
+                                     ? TesselBrand::withOpacity(TesselBrand::ink(), 0.55)
+                                     : scheme.secondary;
     const double titleHeight = QFontMetricsF(titleFont()).height();
     const QRectF titleRect(thumbnail.left(), thumbnail.bottom() + captionGap, thumbnail.width(),
                            titleHeight);
@@ -284,9 +276,7 @@ void paint(QPainter& painter, const WindowCardContent& content, const ColorSchem
              locationFont(), locationColor, cache);
 
     if (content.isSelected && content.isTesselTheme) {
-        QColor border = TesselBrand::forest();
-        border.setAlphaF(0.9f);
-        painter.setPen(QPen(border, 2));
+        painter.setPen(QPen(TesselBrand::withOpacity(TesselBrand::forest(), 0.9), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(continuousRoundedBorder(card, cardRadius, 2));
     }

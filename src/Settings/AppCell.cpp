@@ -62,9 +62,8 @@ void AppCell::paintEvent(QPaintEvent*)
     QColor dot = m_browser.badgeColor();
     QColor text = TesselBrand::ink();
     if (!m_installed) {
-        dot = TesselBrand::ink();
-        dot.setAlphaF(0.15f);
-        text.setAlphaF(0.3f);
+        dot = TesselBrand::withOpacity(TesselBrand::ink(), 0.15);
+        text = TesselBrand::withOpacity(TesselBrand::ink(), 0.3);
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(dot);

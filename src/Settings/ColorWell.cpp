@@ -41,8 +41,7 @@ void ColorWell::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor border = TesselBrand::ink();
-    border.setAlphaF(0.22f);
+    const QColor border = TesselBrand::withOpacity(TesselBrand::ink(), 0.22);
 
     const QRectF well = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(border, 1));

@@ -29,11 +29,9 @@ void FocusRingButton::paintFocusRing(QPainter& painter, double radius) const
 {
     if (!showsFocusRing())
         return;
-    QColor ring = TesselBrand::forest();
-    ring.setAlphaF(0.45f);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(ring, 2));
+    painter.setPen(QPen(TesselBrand::withOpacity(TesselBrand::forest(), 0.45), 2));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius, radius);
     painter.restore();

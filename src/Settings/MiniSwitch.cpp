@@ -24,18 +24,15 @@ void MiniSwitch::paintEvent(QPaintEvent*)
         painter.setOpacity(0.45);
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const double radius = track.height() / 2;
-    QColor off = TesselBrand::ink();
-    off.setAlphaF(0.16f);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(isChecked() ? TesselBrand::forest() : off);
+    painter.setBrush(isChecked() ? TesselBrand::forest()
+                                 : TesselBrand::withOpacity(TesselBrand::ink(), 0.16));
     painter.drawRoundedRect(track, radius, radius);
 
     const double side = track.height() - 3;
     const double x = isChecked() ? track.right() - 1.5 - side : track.left() + 1.5;
     const QRectF knob(x, track.top() + 1.5, side, side);
-    QColor shadow = TesselBrand::ink();
-    shadow.setAlphaF(0.18f);
-    painter.setBrush(shadow);
+    painter.setBrush(TesselBrand::withOpacity(TesselBrand::ink(), 0.18));
     painter.drawEllipse(knob.translated(0, 0.5));
     painter.setBrush(isDown() ? TesselBrand::hoverFill() : QColor(Qt::white));
     painter.drawEllipse(knob);

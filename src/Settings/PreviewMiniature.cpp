@@ -137,9 +137,8 @@ void PreviewMiniature::paintSurface(QPainter& painter, const QPainterPath& shape
     }
     if (const std::optional<QColor> tint =
             LivePreviewModel::tintColor(mode, m_preferences.glassTint())) {
-        QColor layer = *tint;
-        layer.setAlphaF(float(OverlayRules::tintStrength(m_preferences.tintOpacity())));
-        painter.fillPath(shape, layer);
+        painter.fillPath(shape, TesselBrand::withOpacity(*tint, OverlayRules::tintStrength(
+                                                                    m_preferences.tintOpacity())));
     }
 }
 
@@ -176,10 +175,8 @@ void PreviewMiniature::paintChipRow(QPainter& painter, const ColorScheme& scheme
     const QRectF chip(QPointF(p, midY - size.height() / 2), size);
     // The system accent in every theme: unlike the switcher's own chip, the
     // brand theme does not turn it green.
-    QColor accent = scheme.accent;
-    accent.setAlphaF(0.9f);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(accent);
+    painter.setBrush(TesselBrand::withOpacity(scheme.accent, 0.9));
     painter.drawPath(continuousRoundedRect(chip, chip.height() / 2));
     painter.setFont(font);
     painter.setPen(Qt::white);
@@ -225,9 +222,7 @@ void PreviewMiniature::paintEvent(QPaintEvent*)
     painter.restore();
 
     // A one-point border inside the edge, in the scheme's primary colour.
-    QColor border = colors.primary;
-    border.setAlphaF(0.1f);
-    painter.setPen(QPen(border, 1));
+    painter.setPen(QPen(TesselBrand::withOpacity(colors.primary, 0.1), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(continuousRoundedBorder(panel, radius, 1));
 }

@@ -54,9 +54,8 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        QColor symbol = TesselBrand::ink();
-        symbol.setAlphaF(0.6f);
-        Symbols::paint(painter, QRectF(rect()).adjusted(3.5, 3.5, -3.5, -3.5), resetSymbol, symbol);
+        Symbols::paint(painter, QRectF(rect()).adjusted(3.5, 3.5, -3.5, -3.5), resetSymbol,
+                       TesselBrand::withOpacity(TesselBrand::ink(), 0.6));
         paintFocusRing(painter, 6);
     }
 };
@@ -274,10 +273,8 @@ void ProfileColorList::paintEvent(QPaintEvent* event)
         const QColor color = SettingsTexts::profilePillColor(name, colors);
 
         const QRectF pill = pillRect(row);
-        QColor fill = color;
-        fill.setAlphaF(0.92f);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(fill);
+        painter.setBrush(TesselBrand::withOpacity(color, 0.92));
         painter.drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
         painter.setPen(Qt::white);
         painter.setFont(pillFont());

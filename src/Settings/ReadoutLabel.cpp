@@ -43,9 +43,7 @@ void ReadoutLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    QColor color = TesselBrand::ink();
-    color.setAlphaF(0.5f);
-    painter.setPen(color);
+    painter.setPen(TesselBrand::withOpacity(TesselBrand::ink(), 0.5));
     painter.setFont(font());
     const QFontMetricsF metrics(font());
     double x = width() - textWidth();

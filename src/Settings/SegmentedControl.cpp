@@ -56,19 +56,14 @@ void SegmentedControl::paintEvent(QPaintEvent*)
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     if (!isEnabled())
         painter.setOpacity(0.45);
-    QColor track = TesselBrand::ink();
-    track.setAlphaF(0.07f);
-    QColor border = TesselBrand::ink();
-    border.setAlphaF(0.12f);
     const QRectF outer = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(border, 1));
-    painter.setBrush(track);
+    painter.setPen(QPen(TesselBrand::withOpacity(TesselBrand::ink(), 0.12), 1));
+    painter.setBrush(TesselBrand::withOpacity(TesselBrand::ink(), 0.07));
     painter.drawRoundedRect(outer, 7, 7);
 
     const double inner = width() - 2 * inset;
     const double each = m_labels.isEmpty() ? 0 : inner / m_labels.size();
-    QColor divider = TesselBrand::ink();
-    divider.setAlphaF(0.14f);
+    const QColor divider = TesselBrand::withOpacity(TesselBrand::ink(), 0.14);
     for (int i = 0; i < m_labels.size(); ++i) {
         const QRectF segment(inset + each * i, inset, each, height() - 2 * inset);
         const bool chosen = i == m_current;

@@ -14,10 +14,8 @@ namespace {
 
 void setInk(QWidget* widget, double opacity)
 {
-    QColor color = TesselBrand::ink();
-    color.setAlphaF(float(opacity));
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::WindowText, TesselBrand::withOpacity(TesselBrand::ink(), opacity));
     widget->setPalette(palette);
 }
 

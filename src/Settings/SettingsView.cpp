@@ -1,5 +1,6 @@
 #include "Settings/SettingsView.h"
 
+#include "Brand/BrandStyle.h"
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
 #include "Settings/AppearanceTab.h"
@@ -7,7 +8,6 @@
 #include "Settings/GeneralTab.h"
 #include "Settings/LayoutTab.h"
 #include "Settings/LivePreview.h"
-#include "Settings/SettingsStyle.h"
 #include "Settings/TabButton.h"
 
 #include <QAbstractSlider>
@@ -38,11 +38,11 @@ SettingsView::SettingsView(PreferencesService& preferences, std::function<void()
                            OverlayEnvironment environment, QWidget* parent)
     : QWidget(parent), m_preferences(preferences),
       m_onShowPermissions(std::move(onShowPermissions)), m_environment(environment),
-      m_style(new SettingsStyle), m_tab(SettingsTabs::initial(environmentTab())),
+      m_style(new BrandStyle), m_tab(SettingsTabs::initial(environmentTab())),
       m_body(new QScrollArea)
 {
     m_style->setParent(this);
-    setPalette(SettingsStyle::palette());
+    setPalette(BrandStyle::palette());
     setAutoFillBackground(true);
     // Pop-ups (the menus of the pickers, tool tips) take the light palette too.
     setAttribute(Qt::WA_WindowPropagation);

@@ -10,12 +10,12 @@
 
 class AppearanceTab;
 class AppsTab;
+class BrandStyle;
 class GeneralTab;
 class LayoutTab;
 class LivePreview;
 class PreferencesService;
 class QScrollArea;
-class SettingsStyle;
 class TabButton;
 
 // The content of the settings window: the wordmark, the four tab buttons, a
@@ -65,7 +65,7 @@ private:
     PreferencesService& m_preferences;
     std::function<void()> m_onShowPermissions;
     OverlayEnvironment m_environment;
-    SettingsStyle* m_style;
+    BrandStyle* m_style;
     SettingsTab m_tab;
     int m_previewHover = 1;
     std::array<TabButton*, SettingsTabs::all.size()> m_tabButtons{};

@@ -1,6 +1,6 @@
 #include "Settings/SettingsWindowController.h"
 
-#include "Settings/SettingsStyle.h"
+#include "Brand/BrandStyle.h"
 #include "Settings/SettingsView.h"
 
 #include <QGuiApplication>
@@ -34,7 +34,7 @@ void SettingsWindowController::createWindow()
         std::make_unique<QWidget>(nullptr, Qt::Window | Qt::CustomizeWindowHint |
                                                Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     m_window->setWindowTitle(windowTitle);
-    m_window->setPalette(SettingsStyle::palette());
+    m_window->setPalette(BrandStyle::palette());
     m_window->setAutoFillBackground(true);
 
     m_view = new SettingsView(m_preferences, m_onShowPermissions, m_environment);

@@ -38,10 +38,8 @@ void TabButton::paintEvent(QPaintEvent*)
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     if (isChecked())
         painter.fillPath(capsule(), TesselBrand::hoverFill());
-    QColor color = TesselBrand::ink();
-    if (!isChecked())
-        color.setAlphaF(0.48f);
-    painter.setPen(color);
+    painter.setPen(isChecked() ? TesselBrand::ink()
+                               : TesselBrand::withOpacity(TesselBrand::ink(), 0.48));
     painter.setFont(font());
     painter.drawText(QRectF(rect()), Qt::AlignCenter, text());
 }

@@ -168,6 +168,8 @@ private slots:
         moving.controller.toggle(moving.button());
         QVERIFY(moving.controller.panel()->windowOpacity() < 0.5);
         QTRY_COMPARE_WITH_TIMEOUT(moving.controller.panel()->windowOpacity(), 1.0, 1000);
+        // The panel's fades end in hiding only when they fade out.
+        QVERIFY(moving.controller.isShown());
         // Hiding is immediate.
         moving.controller.hide();
         QVERIFY(!moving.controller.panel()->isVisible());

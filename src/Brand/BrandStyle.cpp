@@ -1,4 +1,4 @@
-#include "Settings/SettingsStyle.h"
+#include "Brand/BrandStyle.h"
 
 #include "Brand/TesselBrand.h"
 
@@ -18,15 +18,9 @@ constexpr int sliderGroove = 4;
 constexpr int buttonPadding = 12;
 constexpr int controlHeight = 24;
 
-QColor withAlpha(QColor color, double alpha)
-{
-    color.setAlphaF(float(alpha));
-    return color;
-}
-
 QColor controlBorder()
 {
-    return withAlpha(TesselBrand::ink(), 0.24);
+    return TesselBrand::withOpacity(TesselBrand::ink(), 0.24);
 }
 
 // Disabled controls keep their drawing, faded.
@@ -75,9 +69,9 @@ void drawButtonFace(const QRectF& rect, QPainter* painter, bool pressed)
 {
     const QRectF face = rect.adjusted(0.5, 0.5, -0.5, -1.5);
     painter->setPen(Qt::NoPen);
-    painter->setBrush(withAlpha(TesselBrand::ink(), 0.08));
+    painter->setBrush(TesselBrand::withOpacity(TesselBrand::ink(), 0.08));
     painter->drawRoundedRect(face.translated(0, 1), 6, 6);
-    painter->setPen(QPen(withAlpha(TesselBrand::ink(), 0.2), 1));
+    painter->setPen(QPen(TesselBrand::withOpacity(TesselBrand::ink(), 0.2), 1));
     painter->setBrush(pressed ? TesselBrand::hoverFill() : QColor(Qt::white));
     painter->drawRoundedRect(face, 6, 6);
 }
@@ -100,15 +94,15 @@ void drawComboArrows(const QRectF& area, QPainter* painter)
 
 } // namespace
 
-SettingsStyle::SettingsStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+BrandStyle::BrandStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
 
-QPalette SettingsStyle::palette()
+QPalette BrandStyle::palette()
 {
     QPalette palette;
     const QColor ink = TesselBrand::ink();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         const bool disabled = group == QPalette::Disabled;
-        const QColor text = disabled ? withAlpha(ink, 0.4) : ink;
+        const QColor text = disabled ? TesselBrand::withOpacity(ink, 0.4) : ink;
         palette.setColor(group, QPalette::Window, TesselBrand::cream());
         palette.setColor(group, QPalette::WindowText, text);
         palette.setColor(group, QPalette::Base, Qt::white);
@@ -120,27 +114,27 @@ QPalette SettingsStyle::palette()
         palette.setColor(group, QPalette::HighlightedText, Qt::white);
         palette.setColor(group, QPalette::ToolTipBase, Qt::white);
         palette.setColor(group, QPalette::ToolTipText, ink);
-        palette.setColor(group, QPalette::PlaceholderText, withAlpha(ink, 0.4));
+        palette.setColor(group, QPalette::PlaceholderText, TesselBrand::withOpacity(ink, 0.4));
         palette.setColor(group, QPalette::Light, Qt::white);
         palette.setColor(group, QPalette::Midlight, TesselBrand::cream());
         palette.setColor(group, QPalette::Mid, TesselBrand::hairline());
         palette.setColor(group, QPalette::Dark, TesselBrand::hairline().darker(120));
-        palette.setColor(group, QPalette::Shadow, withAlpha(ink, 0.3));
+        palette.setColor(group, QPalette::Shadow, TesselBrand::withOpacity(ink, 0.3));
         palette.setColor(group, QPalette::BrightText, Qt::white);
         palette.setColor(group, QPalette::Link, TesselBrand::forest());
     }
     return palette;
 }
 
-void SettingsStyle::applyTo(QWidget* root)
+void BrandStyle::applyTo(QWidget* root)
 {
     root->setStyle(this);
     for (QWidget* child : root->findChildren<QWidget*>())
         child->setStyle(this);
 }
 
-void SettingsStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
-                                  QPainter* painter, const QWidget* widget) const
+void BrandStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                               QPainter* painter, const QWidget* widget) const
 {
     switch (element) {
     case PE_IndicatorCheckBox:
@@ -169,8 +163,8 @@ void SettingsStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
     }
 }
 
-void SettingsStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
-                                       QPainter* painter, const QWidget* widget) const
+void BrandStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                    QPainter* painter, const QWidget* widget) const
 {
     if (control == CC_Slider) {
         const auto* slider = qstyleoption_cast<const QStyleOptionSlider*>(option);
@@ -186,16 +180,16 @@ void SettingsStyle::drawComplexControl(ComplexControl control, const QStyleOptio
                             option->rect.center().y() - sliderGroove / 2.0 + 0.5,
                             option->rect.width() - 2, sliderGroove);
         painter->setPen(Qt::NoPen);
-        painter->setBrush(withAlpha(TesselBrand::ink(), 0.14));
+        painter->setBrush(TesselBrand::withOpacity(TesselBrand::ink(), 0.14));
         painter->drawRoundedRect(groove, sliderGroove / 2.0, sliderGroove / 2.0);
         QRectF filled = groove;
         filled.setRight(handle.center().x());
         painter->setBrush(TesselBrand::forest());
         painter->drawRoundedRect(filled, sliderGroove / 2.0, sliderGroove / 2.0);
         const QRectF knob = handle.adjusted(1, 1, -1, -1);
-        painter->setBrush(withAlpha(TesselBrand::ink(), 0.12));
+        painter->setBrush(TesselBrand::withOpacity(TesselBrand::ink(), 0.12));
         painter->drawEllipse(knob.translated(0, 0.75));
-        painter->setPen(QPen(withAlpha(TesselBrand::ink(), 0.22), 0.75));
+        painter->setPen(QPen(TesselBrand::withOpacity(TesselBrand::ink(), 0.22), 0.75));
         painter->setBrush(slider->state & State_Sunken ? TesselBrand::hoverFill()
                                                        : QColor(Qt::white));
         painter->drawEllipse(knob);
@@ -214,8 +208,8 @@ void SettingsStyle::drawComplexControl(ComplexControl control, const QStyleOptio
     QProxyStyle::drawComplexControl(control, option, painter, widget);
 }
 
-void SettingsStyle::drawControl(ControlElement element, const QStyleOption* option,
-                                QPainter* painter, const QWidget* widget) const
+void BrandStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                             const QWidget* widget) const
 {
     if (element == CE_ComboBoxLabel) {
         if (const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option)) {
@@ -233,8 +227,8 @@ void SettingsStyle::drawControl(ControlElement element, const QStyleOption* opti
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
-QRect SettingsStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
-                                    SubControl subControl, const QWidget* widget) const
+QRect BrandStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                                 SubControl subControl, const QWidget* widget) const
 {
     if (control == CC_Slider && subControl == SC_SliderHandle) {
         if (const auto* slider = qstyleoption_cast<const QStyleOptionSlider*>(option)) {
@@ -254,8 +248,8 @@ QRect SettingsStyle::subControlRect(ComplexControl control, const QStyleOptionCo
 
 // Push buttons and pop-ups share one height; a button holds its title with
 // room on either side.
-QSize SettingsStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
-                                      const QSize& contents, const QWidget* widget) const
+QSize BrandStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
+                                   const QSize& contents, const QWidget* widget) const
 {
     if (type == CT_PushButton)
         return {contents.width() + 2 * buttonPadding, std::max(contents.height(), controlHeight)};
@@ -265,8 +259,8 @@ QSize SettingsStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
     return size;
 }
 
-int SettingsStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
-                               const QWidget* widget) const
+int BrandStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                            const QWidget* widget) const
 {
     switch (metric) {
     case PM_IndicatorWidth:
@@ -287,8 +281,8 @@ int SettingsStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
     }
 }
 
-int SettingsStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                             QStyleHintReturn* returnData) const
+int BrandStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                          QStyleHintReturn* returnData) const
 {
     // The pop-up lists its items under the button, like a menu.
     if (hint == SH_ComboBox_Popup)

@@ -5,13 +5,15 @@
 
 class QWidget;
 
-// The look of the settings window's standard controls: the light appearance
-// on the brand cream, whatever the desktop's theme, with the brand's forest
-// accent on every check box, radio button, slider and pop-up. Built over
-// Fusion, which draws the same on every desktop.
-class SettingsStyle final : public QProxyStyle {
+// The look of the windows drawn in the brand (the settings window, the setup
+// window, the menu panel): the light appearance on the brand cream, whatever
+// the desktop's theme. Its palette serves all three; as a style it draws the
+// standard controls, with the brand's forest accent on every check box, radio
+// button, slider and pop-up. Built over Fusion, which draws the same on every
+// desktop.
+class BrandStyle final : public QProxyStyle {
 public:
-    SettingsStyle();
+    BrandStyle();
 
     // The light palette on cream with the forest accent.
     static QPalette palette();
