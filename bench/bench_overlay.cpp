@@ -15,10 +15,10 @@
 // Reduce motion is on, so that no fade or scroll animation runs between
 // iterations.
 #include "Brand/Typography.h"
-#include "Overlay/CardCollectionView.h"
+#include "Overlay/Cards/CardCollectionView.h"
 #include "Overlay/OverlayController.h"
 #include "Overlay/OverlayMetrics.h"
-#include "Overlay/OverlayView.h"
+#include "Overlay/Panel/OverlayView.h"
 #include "Overlay/WindowFilter.h"
 #include "support/OverlayFixture.h"
 

@@ -2,7 +2,7 @@
 
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
-#include "Services/MainThreadQueue.h"
+#include "Platform/Threading/MainThreadQueue.h"
 
 #include <QHash>
 #include <QList>

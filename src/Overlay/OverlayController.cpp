@@ -1,7 +1,7 @@
 #include "Overlay/OverlayController.h"
 
-#include "Overlay/OverlayView.h"
-#include "Overlay/PanelLayout.h"
+#include "Overlay/Panel/OverlayView.h"
+#include "Overlay/Panel/PanelLayout.h"
 #include "Platform/Screens.h"
 #include "Platform/Workspace.h"
 #include "Services/PreferencesService.h"

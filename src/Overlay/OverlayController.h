@@ -4,11 +4,11 @@
 #include "Models/SafariWindow.h"
 #include "Overlay/OverlayEnvironment.h"
 #include "Overlay/OverlaySnapshots.h"
-#include "Overlay/PanelPresenter.h"
-#include "Overlay/PanelSurface.h"
+#include "Overlay/Panel/PanelPresenter.h"
+#include "Overlay/Panel/PanelSurface.h"
 #include "Overlay/WindowFilter.h"
-#include "Services/MainThreadQueue.h"
-#include "Services/SerialQueue.h"
+#include "Platform/Threading/MainThreadQueue.h"
+#include "Platform/Threading/SerialQueue.h"
 
 #include <QHash>
 #include <QList>

@@ -2,8 +2,8 @@
 
 #include "Brand/TesselTile.h"
 #include "Models/ColorHex.h"
+#include "Overlay/Cards/WindowCardRules.h"
 #include "Overlay/OverlayMetrics.h"
-#include "Overlay/WindowCardRules.h"
 
 #include <cmath>
 

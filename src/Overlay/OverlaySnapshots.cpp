@@ -1,6 +1,6 @@
 #include "Overlay/OverlaySnapshots.h"
 
-#include "Services/MainThreadQueue.h"
+#include "Platform/Threading/MainThreadQueue.h"
 #include "Services/PreferencesService.h"
 #include "Services/SnapshotService.h"
 

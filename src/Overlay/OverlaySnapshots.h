@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Models/SafariWindow.h"
-#include "Overlay/CardDrawingCache.h"
+#include "Overlay/Cards/CardDrawingCache.h"
 
 #include <QColor>
 #include <QHash>

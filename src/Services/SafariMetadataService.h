@@ -2,9 +2,9 @@
 
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
-#include "Services/MainThreadQueue.h"
+#include "Platform/Threading/MainThreadQueue.h"
+#include "Platform/Threading/SerialQueue.h"
 #include "Services/ScriptGuard.h"
-#include "Services/SerialQueue.h"
 
 #include <QHash>
 #include <QList>

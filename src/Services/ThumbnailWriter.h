@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Services/SerialQueue.h"
+#include "Platform/Threading/SerialQueue.h"
 
 #include <QHash>
 #include <QImage>

@@ -3,12 +3,12 @@
 #include "Brand/BrandStyle.h"
 #include "Brand/TesselBrand.h"
 #include "Brand/Typography.h"
-#include "Settings/AppearanceTab.h"
-#include "Settings/AppsTab.h"
-#include "Settings/GeneralTab.h"
-#include "Settings/LayoutTab.h"
-#include "Settings/LivePreview.h"
-#include "Settings/TabButton.h"
+#include "Settings/Controls/TabButton.h"
+#include "Settings/Preview/LivePreview.h"
+#include "Settings/Tabs/AppearanceTab.h"
+#include "Settings/Tabs/AppsTab.h"
+#include "Settings/Tabs/GeneralTab.h"
+#include "Settings/Tabs/LayoutTab.h"
 
 #include <QAbstractSlider>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 // product; the pictures in docs/images come from here.
 //
 //   overlay_gallery OUTPUT_DIR
-#include "Overlay/OverlayView.h"
+#include "Overlay/Panel/OverlayView.h"
 #include "support/OverlayFixture.h"
 
 #include <QApplication>

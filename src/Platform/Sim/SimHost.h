@@ -2,7 +2,7 @@
 
 #include "Platform/Sim/SimHostPrompts.h"
 #include "Platform/Sim/SimModel.h"
-#include "Services/MainThreadQueue.h"
+#include "Platform/Threading/MainThreadQueue.h"
 
 #include <QObject>
 

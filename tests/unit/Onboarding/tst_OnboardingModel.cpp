@@ -1,4 +1,4 @@
-#include "OnboardingFixture.h"
+#include "support/OnboardingFixture.h"
 
 #include "Platform/Sim/SimScenarioBuilder.h"
 

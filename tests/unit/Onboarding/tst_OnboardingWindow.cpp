@@ -1,4 +1,4 @@
-#include "OnboardingFixture.h"
+#include "support/OnboardingFixture.h"
 
 #include "Brand/TesselBrand.h"
 #include "Onboarding/OnboardingWindowController.h"

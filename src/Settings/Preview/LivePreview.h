@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Settings/Preview/LivePreviewModel.h"
+
+#include <QWidget>
+
+class BrowserIconCache;
+class PreferencesService;
+class PreviewMiniature;
+
+// The head of the Appearance and Layout tabs: the "LIVE PREVIEW" header and a
+// scaled miniature of the switcher drawn from the current settings with four
+// sample windows. Hovering a sample card selects it.
+class LivePreview final : public QWidget {
+    Q_OBJECT
+public:
+    LivePreview(PreferencesService& preferences, BrowserIconCache& icons, int hover,
+                QWidget* parent = nullptr);
+
+    PreviewMiniature* miniature() const { return m_miniature; }
+
+public slots:
+    void setHover(int index);
+
+signals:
+    // The pointer entered the sample card with this index.
+    void hovered(int index);
+
+private:
+    PreviewMiniature* m_miniature;
+};

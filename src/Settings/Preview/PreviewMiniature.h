@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Brand/ColorScheme.h"
+#include "Settings/Preview/LivePreviewModel.h"
+
+#include <QList>
+#include <QWidget>
+
+class BrowserIconCache;
+class PreferencesService;
+class QPainterPath;
+
+// The scaled miniature of the switcher panel. The panel is laid out unscaled,
+// W by H, from the current settings (sample cards, chip row, surface, tint),
+// and drawn scaled into exactly W × scale by H × scale points, with the
+// switcher's own card and material painting.
+class PreviewMiniature final : public QWidget {
+    Q_OBJECT
+public:
+    PreviewMiniature(PreferencesService& preferences, BrowserIconCache& icons, int hover,
+                     QWidget* parent = nullptr);
+    ~PreviewMiniature() override;
+
+    const LivePreviewModel::Geometry& geometry() const { return m_geometry; }
+    const QList<Browser>& browsers() const { return m_browsers; }
+    const QList<SafariWindow>& windows() const { return m_windows; }
+    // The miniature's own colours: the theme's, whatever the window's look.
+    ColorScheme scheme() const;
+    int hover() const { return m_hover; }
+    void setHover(int index);
+    // Where a sample card lies in the miniature, in its own (scaled) points.
+    QRectF cardRect(int index) const;
+
+    QSize sizeHint() const override;
+
+signals:
+    void hovered(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void rebuild();
+    QRectF unscaledCardRect(int index) const;
+    void paintSurface(QPainter& painter, const QPainterPath& shape,
+                      const ColorScheme& scheme) const;
+    void paintChipRow(QPainter& painter, const ColorScheme& scheme) const;
+    void paintCards(QPainter& painter, const ColorScheme& scheme) const;
+
+    PreferencesService& m_preferences;
+    BrowserIconCache& m_icons;
+    int m_hover;
+    LivePreviewModel::Geometry m_geometry;
+    QList<Browser> m_browsers;
+    QList<SafariWindow> m_windows;
+};
