@@ -45,8 +45,10 @@ public:
     explicit Wordmark(double width, QWidget* parent = nullptr);
     Wordmark(double width, std::optional<QImage> mark, QWidget* parent = nullptr);
 
-    bool hasMark() const { return m_mark.has_value(); }
     QSize sizeHint() const override;
+
+    // For tests and benchmarks: the product never calls these.
+    bool hasMark() const { return m_mark.has_value(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

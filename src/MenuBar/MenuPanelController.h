@@ -48,6 +48,8 @@ public:
     void hide();
 
     bool isShown() const;
+
+    // For tests and benchmarks: the product never calls these.
     FloatingPanel* panel() const { return m_panel; }
     QDateTime lastHideTime() const { return m_lastHideTime; }
 

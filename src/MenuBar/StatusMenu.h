@@ -56,9 +56,6 @@ public:
 
     // The menu, built once and kept.
     QMenu* menu() const { return m_menu.get(); }
-    QMenu* focusSubmenu() const { return m_focusSubmenu; }
-    // The windows behind the Focus Window items; each item's tag indexes it.
-    const QList<SafariWindow>& menuWindows() const { return m_menuWindows; }
 
     // A window's name in menus and reports: its title, else its domain, else
     // "Untitled Window".
@@ -81,6 +78,11 @@ public:
 
     // The exact texts these tools show.
     static QString accessibilityNeededText();
+
+    // For tests and benchmarks: the product never calls these.
+    QMenu* focusSubmenu() const { return m_focusSubmenu; }
+    // The windows behind the Focus Window items; each item's tag indexes it.
+    const QList<SafariWindow>& menuWindows() const { return m_menuWindows; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

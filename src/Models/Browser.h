@@ -64,7 +64,6 @@ public:
     static std::optional<Browser> from(const std::optional<QString>& bundleID);
 
     QString rawValue() const;
-    QString id() const { return rawValue(); }
     QString displayName() const;
     QString bundleID() const;
     QColor badgeColor() const;
@@ -91,6 +90,9 @@ public:
     bool isInstalled(const Workspace& workspace) const;
     static QList<Browser> installed(const Workspace& workspace);
 
+    // For tests and benchmarks: the product never calls these.
+    QString id() const { return rawValue(); }
+
 private:
     Case m_case;
 };
@@ -109,6 +111,8 @@ public:
 
     // A null image when the app is not installed.
     QImage icon(Browser browser);
+
+    // For tests and benchmarks: the product never calls these.
     bool contains(Browser browser) const { return m_icons.contains(browser); }
 
 private:

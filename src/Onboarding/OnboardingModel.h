@@ -41,7 +41,6 @@ public:
     // Refreshes at once, then every poll interval until stopPolling().
     void startPolling();
     void stopPolling();
-    bool isPolling() const { return m_timer.isActive(); }
 
     // Ask the host to show its prompts; the next poll sees the outcome.
     void requestAccessibility();
@@ -55,6 +54,9 @@ public:
     // "Privacy_ScreenCapture", "Privacy_Automation"); nothing when the URL
     // built from it does not parse.
     void openPane(const QString& anchor);
+
+    // For tests and benchmarks: the product never calls these.
+    bool isPolling() const { return m_timer.isActive(); }
 
 signals:
     void accessibilityChanged();

@@ -20,6 +20,7 @@ public:
     // brings the window to the front.
     void show();
 
+    // For tests and benchmarks: the product never calls these.
     OnboardingModel& model() { return *m_model; }
     // None before the first show().
     QWidget* window() const;

@@ -72,7 +72,6 @@ public:
     // What the views draw again at every showing, kept across showings as the
     // panel is: the cards' thumbnails and lines, and the panel's background.
     CardDrawingCache& cardDrawingCache() { return m_snapshots.cardDrawingCache(); }
-    const CardDrawingCache& cardDrawingCache() const { return m_snapshots.cardDrawingCache(); }
     PanelSurface& panelSurface() { return m_panelSurface; }
     QString searchQuery() const { return m_searchQuery; }
     int columns() const { return m_columns; }
@@ -85,22 +84,14 @@ public:
     int highlightedIndex() const { return m_hoveredIndex.value_or(m_selectedIndex); }
 
     // Plain state.
-    const QList<Browser>& sessionBrowsers() const { return m_sessionBrowsers; }
     std::optional<Browser> scope() const { return m_scope; }
     bool isVisible() const { return m_isVisible; }
-    bool activatedViaHotkey() const { return m_activatedViaHotkey; }
     void setActivatedViaHotkey(bool value) { m_activatedViaHotkey = value; }
-    // The user typed, deleted or chose a filter during this showing.
-    bool userAdjusted() const { return m_userAdjusted; }
-    // The per-app window cache, kept between showings.
-    QList<SafariWindow> cachedWindows(Browser browser) const { return m_byBrowser.value(browser); }
     OverlayPanel* panel() const { return m_presenter.panel(); }
-    OverlayView* hostingView() const { return m_presenter.hostingView(); }
     // The panel's frame in the host's bottom-left points; empty before the
     // first showing.
     QRectF panelFrame() const { return m_presenter.frame(); }
 
-    PreferencesService& preferences() const { return m_preferences; }
     const OverlayEnvironment& environment() const { return m_environment; }
 
     // Opening: +1 from the shortcut, -1 reversed, 0 from the menus; the scope
@@ -133,9 +124,16 @@ public:
     void handleModifierRelease();
     void hide();
 
+    // For tests and benchmarks: the product never calls these.
+    const QList<Browser>& sessionBrowsers() const { return m_sessionBrowsers; }
+    bool activatedViaHotkey() const { return m_activatedViaHotkey; }
+    // The user typed, deleted or chose a filter during this showing.
+    bool userAdjusted() const { return m_userAdjusted; }
+    // The per-app window cache, kept between showings.
+    QList<SafariWindow> cachedWindows(Browser browser) const { return m_byBrowser.value(browser); }
+    OverlayView* hostingView() const { return m_presenter.hostingView(); }
     // Waits for the background re-listings started so far and hands their
-    // results over now, as the event loop would. Never needed by the
-    // product; tests and benchmarks use it.
+    // results over now, as the event loop would.
     void finishBackgroundDiscovery();
 
 signals:

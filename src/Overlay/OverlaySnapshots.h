@@ -42,7 +42,6 @@ public:
     const Images& images() const { return m_images; }
     const Tints& tints() const { return m_tints; }
     CardDrawingCache& cardDrawingCache() { return m_cardDrawingCache; }
-    const CardDrawingCache& cardDrawingCache() const { return m_cardDrawingCache; }
 
     // Registers the cached image of every window that has none yet, document
     // windows aside.

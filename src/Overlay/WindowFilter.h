@@ -13,6 +13,8 @@
 struct BrowserGroup {
     Browser browser;
     QList<SafariWindow> windows;
+
+    // For tests and benchmarks: the product never calls these.
     QString id() const { return browser.rawValue(); }
 };
 

@@ -86,9 +86,11 @@ class AXObserver {
 public:
     virtual ~AXObserver() = default;
     virtual AXError addNotification(const AXElement& element, const QString& notification) = 0;
-    virtual AXError removeNotification(const AXElement& element, const QString& notification) = 0;
     // Adds or removes the observer's run-loop source (main thread, default mode).
     virtual void setScheduled(bool scheduled) = 0;
+
+    // For tests and benchmarks: the product never calls these.
+    virtual AXError removeNotification(const AXElement& element, const QString& notification) = 0;
 };
 
 using AXObserverCallback =

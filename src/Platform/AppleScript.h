@@ -27,7 +27,6 @@ public:
         return AEDescriptor(Kind::List, items);
     }
 
-    Kind kind() const { return m_kind; }
     // Items of a list; 0 for any other kind.
     int numberOfItems() const;
     // 1-based; no value outside the list or for a non-list.
@@ -38,6 +37,9 @@ public:
     qint32 int32Value() const;
     // A boolean, an integer (non-zero), or the texts "true"/"false"; false otherwise.
     bool booleanValue() const;
+
+    // For tests and benchmarks: the product never calls these.
+    Kind kind() const { return m_kind; }
 
     friend bool operator==(const AEDescriptor& a, const AEDescriptor& b)
     {

@@ -24,6 +24,7 @@ public:
     // it. True when it was consumed.
     bool dispatchLocal(const MonitoredEvent& event);
 
+    // For tests and benchmarks: the product never calls these.
     int globalMonitorCount() const;
     int localMonitorCount() const;
 

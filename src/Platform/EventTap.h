@@ -52,6 +52,8 @@ public:
     // Installs the tap's source on the main run loop in the common modes.
     virtual void addToRunLoop() = 0;
     virtual void setEnabled(bool enabled) = 0;
+
+    // For tests and benchmarks: the product never calls these.
     virtual bool isEnabled() const = 0;
 };
 

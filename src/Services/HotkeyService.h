@@ -58,6 +58,7 @@ public:
     // Decides one event seen by the tap: true consumes it, false passes it on.
     bool handle(const KeyEvent& event);
 
+    // For tests and benchmarks: the product never calls these.
     // The modifiers of the shortcut that last opened or cycled the switcher.
     CGEventFlags sessionFlags() const { return m_sessionFlags; }
     bool isTapActive() const { return m_eventTap != nullptr; }

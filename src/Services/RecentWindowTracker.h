@@ -31,10 +31,11 @@ public:
     void bump(const QString& id);
     const QStringList& order() const { return m_order; }
 
+    static constexpr int maximumCount = 64;
+
+    // For tests and benchmarks: the product never calls these.
     // The process ids observed now, ascending.
     QList<pid_t> observedProcesses() const;
-
-    static constexpr int maximumCount = 64;
 
 private:
     void focusedWindowChanged(const AXElement& window);

@@ -71,12 +71,15 @@ public:
     // teardown (the metadata queue waits for its running job).
     void close();
 
-    // An app's breaker, for diagnostics; no value before its first admitted request.
+    // An app's breaker: its time-outs in a row, its bench, a script of it running.
     struct Breaker {
         int strikes = 0;
         std::optional<QDateTime> benchedUntil;
         bool inFlight = false;
     };
+
+    // For tests and benchmarks: the product never calls these.
+    // No value before the app's first admitted request.
     std::optional<Breaker> breaker(Browser browser) const;
 
 private:

@@ -71,12 +71,9 @@ public:
     // one PNG per window with an image (fresh or cached) into the folder.
     QFuture<ExportResult> writeSnapshots(const QList<SafariWindow>& windows, const QString& folder);
 
+    // For tests and benchmarks: the product never calls these.
     // One line per window of the last capture run to finish.
     QStringList lastDiagnostics() const;
-
-    QString diskCacheDirectory() const { return m_diskCacheDirectory; }
-
-    // For tests and benchmarks; the product never needs them.
     // Blocks until queued thumbnail writes are done.
     void waitForDiskWrites() { m_thumbnails.waitUntilIdle(); }
     // Thumbnail writes waiting; at most one per window.

@@ -38,7 +38,7 @@ public:
     // over it; false when nothing was written.
     static bool savePng(const QImage& image, const QString& path);
 
-    // For tests and benchmarks; the product never needs them.
+    // For tests and benchmarks: the product never calls these.
     int pendingCount() const; // writes waiting, the one in progress not counted
     void waitUntilIdle();     // every write queued so far is done
     void hold(bool held);     // while held, no write begins

@@ -49,6 +49,7 @@ public:
     static QString windowFocusScript(Browser browser, const QString& scriptWindowID);
     static QString documentSwitchScript(Browser browser, const QString& documentName);
 
+    // For tests and benchmarks: the product never calls these.
     // Waits for the background work started so far; false when it is still
     // running after the time-out.
     bool waitForBackgroundWork(std::chrono::milliseconds timeout);

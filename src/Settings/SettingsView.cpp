@@ -166,11 +166,6 @@ QWidget* SettingsView::tabWidget(SettingsTab tab)
     return widget;
 }
 
-GeneralTab* SettingsView::generalTab() const
-{
-    return static_cast<GeneralTab*>(m_tabs[slot(SettingsTab::general)]);
-}
-
 AppsTab* SettingsView::appsTab() const
 {
     return static_cast<AppsTab*>(m_tabs[slot(SettingsTab::apps)]);

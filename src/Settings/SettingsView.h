@@ -11,7 +11,6 @@
 class AppearanceTab;
 class AppsTab;
 class BrandStyle;
-class GeneralTab;
 class LayoutTab;
 class LivePreview;
 class PreferencesService;
@@ -33,18 +32,18 @@ public:
                  OverlayEnvironment environment, QWidget* parent = nullptr);
     ~SettingsView() override;
 
-    SettingsTab tab() const { return m_tab; }
     void setTab(SettingsTab tab);
-    TabButton* tabButton(SettingsTab tab) const;
-    QScrollArea* body() const { return m_body; }
 
     // The sample card drawn as selected in both tabs' previews; it starts at
     // the second card and only hovering a card changes it.
-    int previewHover() const { return m_previewHover; }
     void setPreviewHover(int index);
 
+    // For tests and benchmarks: the product never calls these.
+    SettingsTab tab() const { return m_tab; }
+    TabButton* tabButton(SettingsTab tab) const;
+    QScrollArea* body() const { return m_body; }
+    int previewHover() const { return m_previewHover; }
     // The tabs built so far (a tab is built when first shown).
-    GeneralTab* generalTab() const;
     AppsTab* appsTab() const;
     AppearanceTab* appearanceTab() const;
     LayoutTab* layoutTab() const;

@@ -26,6 +26,7 @@ public:
     // Creates the window on the first call; every call brings it to the front.
     void show();
 
+    // For tests and benchmarks: the product never calls these.
     QWidget* window() const { return m_window.get(); }
     SettingsView* view() const { return m_view; }
 

@@ -83,26 +83,24 @@ public:
     void showInfo(const QString& title, const QString& text);
     void statusItemClicked(const StatusItemClick& click);
 
-    // The objects it owns; the lazy ones are created by these calls.
-    ScriptGuard& scriptGuard() { return *m_scriptGuard; }
-    SafariWindowService& windowService() { return *m_windowService; }
-    SafariMetadataService& metadataService() { return *m_metadataService; }
-    SnapshotService& snapshotService() { return *m_snapshotService; }
-    PermissionsService& permissionsService() { return *m_permissionsService; }
-    HotkeyService& hotkeyService() { return *m_hotkeyService; }
-    PreferencesService& preferences() { return *m_preferences; }
+    // Objects it owns, each created by its call at first use.
     RecentWindowTracker& recentTracker();
     OverlayController& overlayController();
     OnboardingWindowController& onboardingWindowController();
     SettingsWindowController& settingsWindowController();
     MenuPanelController& menuPanel();
-    StatusItem* statusItem() const { return m_statusItem.get(); }
-    StatusMenu* statusMenu() const { return m_statusMenu.get(); }
-    bool hasOverlayController() const { return m_overlayController != nullptr; }
 
     // The frontmost application as a supported app, when it is one of the
     // enabled apps.
     std::optional<Browser> frontmostEnabledBrowser() const;
+
+    // For tests and benchmarks: the product never calls these.
+    ScriptGuard& scriptGuard() { return *m_scriptGuard; }
+    SnapshotService& snapshotService() { return *m_snapshotService; }
+    HotkeyService& hotkeyService() { return *m_hotkeyService; }
+    PreferencesService& preferences() { return *m_preferences; }
+    StatusMenu* statusMenu() const { return m_statusMenu.get(); }
+    bool hasOverlayController() const { return m_overlayController != nullptr; }
 
 private:
     void createStatusItem();

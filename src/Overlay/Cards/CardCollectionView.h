@@ -63,19 +63,22 @@ public:
 
     const Arrangement& arrangement() const { return m_arrangement; }
     qsizetype count() const { return m_windows.size(); }
-    QString emptyText() const { return m_emptyText; }
-    // The empty text as drawn, and where.
+    // The empty text as drawn.
     TextBlock emptyTextBlock() const;
-    QRectF emptyTextRect() const;
     QRect cardRect(int index) const;
     int cardAt(const QPoint& position) const; // -1 between cards
     // What a card at this position shows, as drawn.
     WindowCardContent content(int index) const;
-    // How many cards the last repaint drew.
-    int paintedCardCount() const { return m_paintedCards; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+    // For tests and benchmarks: the product never calls these.
+    QString emptyText() const { return m_emptyText; }
+    // Where the empty text is drawn.
+    QRectF emptyTextRect() const;
+    // How many cards the last repaint drew.
+    int paintedCardCount() const { return m_paintedCards; }
 
 signals:
     void cardEntered(int index);

@@ -43,6 +43,7 @@ public:
     // most recently used ones when it is among them.
     TextLine line(const QString& text, const QFont& font, double width);
 
+    // For tests and benchmarks: the product never calls these.
     // The window's thumbnail as kept now; null when there is none.
     QImage cachedThumbnail(const QString& windowId) const
     {

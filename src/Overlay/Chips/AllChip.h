@@ -18,8 +18,10 @@ public:
     };
     static Style style(bool isActive, bool isTesselTheme, const ColorScheme& scheme);
 
-    bool isActive() const { return m_isActive; }
     QSize sizeHint() const override;
+
+    // For tests and benchmarks: the product never calls these.
+    bool isActive() const { return m_isActive; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

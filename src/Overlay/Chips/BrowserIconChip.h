@@ -24,9 +24,11 @@ public:
     static Style style(bool isActive, bool isTesselTheme, const ColorScheme& scheme);
     static constexpr int side = int(OverlayMetrics::appIconSide) + 2 * 4;
 
+    QSize sizeHint() const override { return {side, side}; }
+
+    // For tests and benchmarks: the product never calls these.
     Browser browser() const { return m_browser; }
     bool isActive() const { return m_isActive; }
-    QSize sizeHint() const override { return {side, side}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

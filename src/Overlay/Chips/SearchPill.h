@@ -17,8 +17,10 @@ public:
     void setState(const QString& query, bool isTesselTheme, const ColorScheme& scheme);
     // The pill's width is its content's, never more than this.
     void setMaximumPillWidth(double width);
-    QString query() const { return m_query; }
     QSize sizeHint() const override;
+
+    // For tests and benchmarks: the product never calls these.
+    QString query() const { return m_query; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -22,10 +22,12 @@ public:
 
     // As wide as the space, as high as its lines.
     QSizeF size() const { return m_size; }
-    // The lines as drawn, each with the space it ends in.
-    QStringList lines() const;
     // With the painter's pen, centred on the point.
     void drawCentred(QPainter& painter, const QPointF& centre) const;
+
+    // For tests and benchmarks: the product never calls these.
+    // The lines as drawn, each with the space it ends in.
+    QStringList lines() const;
 
 private:
     std::shared_ptr<QTextLayout> m_layout;

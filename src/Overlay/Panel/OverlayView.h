@@ -30,7 +30,11 @@ public:
                 QWidget* parent = nullptr);
     ~OverlayView() override;
 
-    // The parts, for the panel's owner and for inspection.
+    // Another showing's view takes over: this one no longer follows the
+    // controller and the settings.
+    void stopObserving();
+
+    // For tests and benchmarks: the product never calls these.
     CardCollectionView& cards() const { return *m_cards; }
     QScrollArea& cardScrollArea() const { return *m_cardScroll; }
     AppChipBar& chipRow() const { return *m_chipRow; }
@@ -39,11 +43,6 @@ public:
     // The tint layer as drawn now, its opacity the tint's strength;
     // transparent when there is none.
     QColor tint() const { return m_tint; }
-    const ColorScheme& scheme() const { return m_scheme; }
-
-    // Another showing's view takes over: this one no longer follows the
-    // controller and the settings.
-    void stopObserving();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -40,7 +40,6 @@ public:
     ~PanelPresenter() override;
 
     OverlayPanel* panel() const { return m_panel; }
-    OverlayView* hostingView() const { return m_hostingView; }
     // The panel's frame in the host's bottom-left points; empty before the
     // first showing.
     QRectF frame() const;
@@ -55,6 +54,9 @@ public:
     void layout(const Content& content, Anchor anchor);
     // Fades the panel out, then orders it out.
     void dismiss();
+
+    // For tests and benchmarks: the product never calls these.
+    OverlayView* hostingView() const { return m_hostingView; }
 
 signals:
     void laidOut(int columns, double contentWidth);

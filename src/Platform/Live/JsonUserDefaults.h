@@ -40,8 +40,6 @@ public:
     void set(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
 
-    const QString& path() const { return m_path; }
-
 private:
     std::optional<QJsonObject> read(const QString& outcome);
     void keepAside(const QString& reason, const QString& outcome);

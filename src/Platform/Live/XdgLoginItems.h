@@ -20,8 +20,6 @@ public:
     std::optional<LoginItemError> registerMainApp() override;
     std::optional<LoginItemError> unregisterMainApp() override;
 
-    const QString& entryPath() const { return m_entryPath; }
-
 private:
     QString m_executablePath;
     QString m_entryPath;

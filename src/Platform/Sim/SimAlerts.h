@@ -24,7 +24,6 @@ public:
     // Control face.
     void answerNext(const AlertResponse& response) { m_answers.push_back(response); }
     const QList<Alert>& shown() const { return m_shown; }
-    void clearShown() { m_shown.clear(); }
 
 private:
     std::deque<AlertResponse> m_answers;

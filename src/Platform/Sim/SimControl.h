@@ -38,6 +38,11 @@ public:
     // tap, head first, until one consumes it; from another thread the call
     // waits for the delivery. True when a tap consumed it.
     bool injectKey(const KeyEvent& event);
+
+    // The host's own permission prompts and privacy panes, pending and answered.
+    SimHostPrompts& prompts();
+
+    // For tests and benchmarks: the product never calls these.
     // The host disables every enabled tap (a too slow callback: by time-out;
     // secure input: by user input) and tells each through its callback.
     void disableTaps(CGEventType reason);
@@ -68,9 +73,6 @@ public:
     // for the two lists above. Off at first, so that a long run of the
     // program keeps nothing; turning it off forgets what was kept.
     void setRecording(bool on);
-
-    // The host's own permission prompts and privacy panes, pending and answered.
-    SimHostPrompts& prompts();
 
     // Screen recording: the permission requests made, and the window captures.
     int captureAccessRequestCount() const;

@@ -51,10 +51,12 @@ public:
     void raise(SimHostPrompt::Kind kind, const QString& anchor = {});
 
     // Control face.
-    QList<SimHostPrompt> all() const;
     QList<SimHostPrompt> pending() const;
     // False when there is no pending prompt with this id.
     bool answer(int id, bool grant);
+
+    // For tests and benchmarks: the product never calls these.
+    QList<SimHostPrompt> all() const;
 
 signals:
     void promptsChanged();

@@ -28,13 +28,6 @@ public:
     {
     }
 
-    Platform platform()
-    {
-        return Platform{accessibility, windowServer, screenCapture, appleScript,
-                        workspace,     urlOpener,    eventTap,      loginItems,
-                        defaults,      screens,      systemLog,     clock};
-    }
-
     SimHost host;
     SimClock clock;
     SimAccessibility accessibility;
@@ -49,4 +42,12 @@ public:
     SimScreens screens;
     SimSystemLog systemLog;
     SimControl control;
+
+    // For tests and benchmarks: the product never calls these.
+    Platform platform()
+    {
+        return Platform{accessibility, windowServer, screenCapture, appleScript,
+                        workspace,     urlOpener,    eventTap,      loginItems,
+                        defaults,      screens,      systemLog,     clock};
+    }
 };

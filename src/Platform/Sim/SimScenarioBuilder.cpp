@@ -69,12 +69,6 @@ SimScenarioBuilder& SimScenarioBuilder::minimized(bool value)
     return *this;
 }
 
-SimScenarioBuilder& SimScenarioBuilder::main(bool value)
-{
-    lastWindow().main = value;
-    return *this;
-}
-
 SimScenarioBuilder& SimScenarioBuilder::subrole(const QString& subrole)
 {
     lastWindow().subrole = subrole;

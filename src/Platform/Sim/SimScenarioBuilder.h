@@ -3,9 +3,10 @@
 #include "Models/Browser.h"
 #include "Platform/Sim/SimModel.h"
 
-// Builds a SimModel in code for tests. Calls read like a scenario: each
-// launch() starts a new running instance, each window() a new window of the
-// last instance, and the window modifiers apply to the last window.
+// Builds a SimModel in code for tests and benchmarks. Calls read like a
+// scenario: each launch() starts a new running instance, each window() a new
+// window of the last instance, and the window modifiers apply to the last
+// window.
 //
 //   SimModel model = SimScenarioBuilder()
 //       .install(Browser::safari)
@@ -28,7 +29,6 @@ public:
                                const QRectF& frame = QRectF(100, 100, 800, 600));
     SimScenarioBuilder& windowNumber(quint32 number);
     SimScenarioBuilder& minimized(bool value = true);
-    SimScenarioBuilder& main(bool value = true);
     SimScenarioBuilder& subrole(const QString& subrole);
     SimScenarioBuilder& layer(int layer);
     SimScenarioBuilder& onlyScripting();

@@ -4,7 +4,7 @@
 
 #include <QList>
 
-// Remembers what was opened instead of opening it.
+// Remembers what was opened instead of opening it, for tests.
 class SimUrlOpener final : public UrlOpener {
 public:
     bool open(const QUrl& url) override

@@ -11,7 +11,6 @@ class ColorWell final : public FocusRingButton {
 public:
     explicit ColorWell(QWidget* parent = nullptr);
 
-    QColor color() const { return m_color; }
     void setColor(const QColor& color);
 
     QSize sizeHint() const override;

@@ -10,7 +10,6 @@ class SegmentedControl final : public QWidget {
 public:
     explicit SegmentedControl(const QStringList& labels, QWidget* parent = nullptr);
 
-    int currentIndex() const { return m_current; }
     // Shows the choice without reporting it.
     void setCurrentIndex(int index);
     QRect segmentRect(int index) const;

@@ -17,6 +17,7 @@ public:
     LivePreview(PreferencesService& preferences, BrowserIconCache& icons, int hover,
                 QWidget* parent = nullptr);
 
+    // For tests and benchmarks: the product never calls these.
     PreviewMiniature* miniature() const { return m_miniature; }
 
 public slots:

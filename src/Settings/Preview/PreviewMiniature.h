@@ -21,17 +21,17 @@ public:
                      QWidget* parent = nullptr);
     ~PreviewMiniature() override;
 
-    const LivePreviewModel::Geometry& geometry() const { return m_geometry; }
-    const QList<Browser>& browsers() const { return m_browsers; }
-    const QList<SafariWindow>& windows() const { return m_windows; }
     // The miniature's own colours: the theme's, whatever the window's look.
     ColorScheme scheme() const;
-    int hover() const { return m_hover; }
     void setHover(int index);
     // Where a sample card lies in the miniature, in its own (scaled) points.
     QRectF cardRect(int index) const;
 
     QSize sizeHint() const override;
+
+    // For tests and benchmarks: the product never calls these.
+    const LivePreviewModel::Geometry& geometry() const { return m_geometry; }
+    int hover() const { return m_hover; }
 
 signals:
     void hovered(int index);

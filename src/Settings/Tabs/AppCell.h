@@ -15,11 +15,13 @@ public:
     explicit AppCell(Browser browser, QWidget* parent = nullptr);
 
     Browser browser() const { return m_browser; }
-    bool isInstalled() const { return m_installed; }
-    MiniSwitch* toggle() const { return m_switch; }
     void display(bool installed, bool enabled);
 
     QSize sizeHint() const override;
+
+    // For tests and benchmarks: the product never calls these.
+    bool isInstalled() const { return m_installed; }
+    MiniSwitch* toggle() const { return m_switch; }
 
 signals:
     // The user switched the app on or off.

@@ -14,6 +14,7 @@ class AppearanceTab final : public QWidget {
 public:
     AppearanceTab(PreferencesService& preferences, QWidget* livePreview, QWidget* parent = nullptr);
 
+    // For tests and benchmarks: the product never calls these.
     ProfileColorList* profileColors() const { return m_profiles; }
     QWidget* profileSection() const { return m_profileSection; }
     QComboBox* surfacePicker() const { return m_surface; }

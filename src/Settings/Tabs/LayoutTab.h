@@ -13,6 +13,7 @@ public:
     LayoutTab(PreferencesService& preferences, const Screens& screens, QWidget* livePreview,
               QWidget* parent = nullptr);
 
+    // For tests and benchmarks: the product never calls these.
     QComboBox* displayPicker() const { return m_display; }
 
 protected:

@@ -29,18 +29,20 @@ public:
     // Removes the stored colour, so the pill takes the automatic one.
     void resetColor(const QString& name);
 
+    // Row geometry, in widget coordinates.
+    QRect rowRect(int row) const;
+    QRect pillRect(int row) const;
+    QRect wellRect(int row) const;
+
+    QSize sizeHint() const override;
+
+    // For tests and benchmarks: the product never calls these.
     // A row's controls. The reset button is hidden while no colour is stored,
     // and none until one first is.
     FocusRingButton* resetButton(int row) const { return m_controls.at(row).reset; }
     ColorWell* well(int row) const { return m_controls.at(row).well; }
-
-    // Row geometry, in widget coordinates.
-    QRect rowRect(int row) const;
-    QRect pillRect(int row) const;
-    QRect resetRect(int row) const; // empty when the row has no stored colour
-    QRect wellRect(int row) const;
-
-    QSize sizeHint() const override;
+    // In widget coordinates; empty when the row has no stored colour.
+    QRect resetRect(int row) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

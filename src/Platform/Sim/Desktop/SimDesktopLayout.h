@@ -27,7 +27,6 @@ class Mapping {
 public:
     Mapping(const SimModel& model, const QRectF& area);
     QRectF map(const QRectF& frame) const;
-    double scale() const { return m_scale; }
 
 private:
     QRectF m_bounds;

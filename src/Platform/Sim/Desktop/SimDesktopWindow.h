@@ -53,11 +53,10 @@ public:
     // The host's dialog on show, the oldest pending one; none while nothing
     // is asked.
     std::optional<SimHostPrompt> shownPrompt() const;
-    // Its buttons in the window's coordinates, for a click.
-    std::optional<QRectF> promptButton(bool grant) const;
 
-    // What the frontmost app was sent, per window, as the window shows it.
-    QString typedText(quint64 windowToken) const { return m_typed.value(windowToken); }
+    // For tests and benchmarks: the product never calls these.
+    // The shown prompt's buttons in the window's coordinates, for a click.
+    std::optional<QRectF> promptButton(bool grant) const;
 
 signals:
     // A mouse-down that went to another application than this program.

@@ -24,11 +24,6 @@ void SimStatusItem::setImage(const QImage& image, bool isTemplate)
     emit m_bar.changed();
 }
 
-void SimStatusItem::setAccessibilityDescription(const QString& text)
-{
-    m_description = text;
-}
-
 void SimStatusItem::setClickHandler(std::function<void(const StatusItemClick&)> handler)
 {
     m_handler = std::move(handler);

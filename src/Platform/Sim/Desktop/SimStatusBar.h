@@ -33,14 +33,14 @@ public:
     ~SimStatusItem() override;
 
     void setImage(const QImage& image, bool isTemplate) override;
-    void setAccessibilityDescription(const QString& text) override;
+    // The simulated menu bar draws the image alone.
+    void setAccessibilityDescription(const QString&) override {}
     void setClickHandler(std::function<void(const StatusItemClick&)> handler) override;
     QRectF buttonFrame() const override { return m_frame; }
 
     // Control face, used by whatever draws the bar.
     const QImage& image() const { return m_image; }
     bool isTemplate() const { return m_isTemplate; }
-    QString accessibilityDescription() const { return m_description; }
     void setButtonFrame(const QRectF& frame) { m_frame = frame; }
     void click(const StatusItemClick& click);
 
@@ -48,7 +48,6 @@ private:
     SimStatusBar& m_bar;
     QImage m_image;
     bool m_isTemplate = false;
-    QString m_description;
     std::function<void(const StatusItemClick&)> m_handler;
     QRectF m_frame;
 };
