@@ -80,6 +80,7 @@ public:
     void saveSnapshots();
 
     // The exact texts these tools show.
+    static QString accessibilityNeededTitle();
     static QString accessibilityNeededText();
 
 protected:
