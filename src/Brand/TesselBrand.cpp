@@ -2,6 +2,7 @@
 
 #include "Brand/Typography.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -56,7 +57,10 @@ WordmarkMetrics wordmarkMetrics(double width)
 
 namespace {
 
-const QString brandWord = QStringLiteral("tessel");
+QString brandWord()
+{
+    return QCoreApplication::translate("Wordmark", "tessel");
+}
 
 QFont wordFont(double size)
 {
@@ -79,7 +83,7 @@ Wordmark::Wordmark(double width, std::optional<QImage> mark, QWidget* parent)
 QSize Wordmark::sizeHint() const
 {
     const QFontMetricsF metrics(wordFont(m_metrics.fontSize));
-    double width = metrics.horizontalAdvance(brandWord);
+    double width = metrics.horizontalAdvance(brandWord());
     double height = metrics.height();
     if (m_mark) {
         width += m_metrics.gap + m_metrics.markSide;
@@ -95,13 +99,14 @@ void Wordmark::paintEvent(QPaintEvent*)
                            QPainter::SmoothPixmapTransform);
     const QFont font = wordFont(m_metrics.fontSize);
     const QFontMetricsF metrics(font);
-    const double wordWidth = metrics.horizontalAdvance(brandWord);
+    const QString word = brandWord();
+    const double wordWidth = metrics.horizontalAdvance(word);
     const double midY = height() / 2.0;
 
     painter.setFont(font);
     painter.setPen(TesselBrand::ink());
     painter.drawText(QRectF(0, midY - metrics.height() / 2, wordWidth + 1, metrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, brandWord);
+                     Qt::AlignLeft | Qt::AlignVCenter, word);
 
     if (m_mark) {
         const double side = m_metrics.markSide;

@@ -141,18 +141,16 @@ MenuPanelView::MenuPanelView(MenuActions actions, QWidget* parent)
     headingLayout->addWidget(new Wordmark(138, heading), 0, Qt::AlignHCenter);
     stack->addWidget(heading);
 
-    stack->addWidget(new MenuRow(QStringLiteral("rectangle.3.group"),
-                                 QStringLiteral("Show Switcher"), switcherHint(),
-                                 m_actions.showSwitcher, this));
+    stack->addWidget(new MenuRow(QStringLiteral("rectangle.3.group"), tr("Show Switcher"),
+                                 switcherHint(), m_actions.showSwitcher, this));
     stack->addWidget(divider(this));
-    stack->addWidget(new MenuRow(QStringLiteral("slider.horizontal.3"), QStringLiteral("Settings…"),
-                                 {}, m_actions.showSettings, this));
-    stack->addWidget(new MenuRow(QStringLiteral("checkmark.shield"),
-                                 QStringLiteral("Permissions Setup…"), {},
+    stack->addWidget(new MenuRow(QStringLiteral("slider.horizontal.3"), tr("Settings…"), {},
+                                 m_actions.showSettings, this));
+    stack->addWidget(new MenuRow(QStringLiteral("checkmark.shield"), tr("Permissions Setup…"), {},
                                  m_actions.showPermissions, this));
     stack->addWidget(divider(this));
-    stack->addWidget(new MenuRow(QStringLiteral("power"), QStringLiteral("Quit Tessel Nav"), {},
-                                 m_actions.quit, this));
+    stack->addWidget(
+        new MenuRow(QStringLiteral("power"), tr("Quit Tessel Nav"), {}, m_actions.quit, this));
 
     auto* version = new QLabel(versionText(appVersion()), this);
     version->setObjectName(QStringLiteral("version"));
@@ -173,7 +171,7 @@ QString MenuPanelView::switcherHint()
 
 QString MenuPanelView::versionText(const QString& version)
 {
-    return QStringLiteral("Version ") + version;
+    return tr("Version %1").arg(version);
 }
 
 void MenuPanelView::paintEvent(QPaintEvent*)

@@ -47,9 +47,13 @@ StatusMenu::~StatusMenu() = default;
 
 QString StatusMenu::accessibilityNeededText()
 {
-    return QStringLiteral("Tessel Nav uses Accessibility to list and focus browser windows. Enable "
-                          "it in System Settings → Privacy & Security → Accessibility, then "
-                          "relaunch the app.");
+    return tr("Tessel Nav uses Accessibility to list and focus browser windows. Enable it in "
+              "System Settings → Privacy & Security → Accessibility, then relaunch the app.");
+}
+
+QString StatusMenu::accessibilityNeededTitle()
+{
+    return tr("Accessibility needed");
 }
 
 QString StatusMenu::displayName(const SafariWindow& window)
@@ -58,7 +62,7 @@ QString StatusMenu::displayName(const SafariWindow& window)
         return window.title;
     if (const auto domain = window.domain())
         return *domain;
-    return QStringLiteral("Untitled Window");
+    return tr("Untitled Window");
 }
 
 QString StatusMenu::exportFolder()
@@ -76,29 +80,29 @@ void StatusMenu::buildMenu()
                 command();
         };
     };
-    connect(menu->addAction(QStringLiteral("Show Switcher")), &QAction::triggered, this,
+    connect(menu->addAction(tr("Show Switcher")), &QAction::triggered, this,
             call(m_commands.showSwitcher));
     menu->addSeparator();
-    QAction* settings = menu->addAction(QStringLiteral("Settings…"));
+    QAction* settings = menu->addAction(tr("Settings…"));
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, call(m_commands.showSettings));
-    connect(menu->addAction(QStringLiteral("Permissions Setup…")), &QAction::triggered, this,
+    connect(menu->addAction(tr("Permissions Setup…")), &QAction::triggered, this,
             call(m_commands.showOnboarding));
     menu->addSeparator();
 
-    QMenu* debug = menu->addMenu(QStringLiteral("Debug"));
-    debug->setTitle(QStringLiteral("Debug"));
-    connect(debug->addAction(QStringLiteral("Log Browser Windows")), &QAction::triggered, this,
+    QMenu* debug = menu->addMenu(tr("Debug"));
+    debug->setTitle(tr("Debug"));
+    connect(debug->addAction(tr("Log Browser Windows")), &QAction::triggered, this,
             &StatusMenu::logSafariWindows);
-    connect(debug->addAction(QStringLiteral("Save Snapshots to Folder")), &QAction::triggered, this,
+    connect(debug->addAction(tr("Save Snapshots to Folder")), &QAction::triggered, this,
             &StatusMenu::saveSnapshots);
     // A Qt submenu's title is the text of its item in the parent menu.
-    m_focusSubmenu = new QMenu(QStringLiteral("Focus Window"), menu);
+    m_focusSubmenu = new QMenu(tr("Focus Window"), menu);
     debug->addMenu(m_focusSubmenu);
     connect(m_focusSubmenu, &QMenu::aboutToShow, this, &StatusMenu::menuNeedsUpdate);
 
     menu->addSeparator();
-    QAction* quit = menu->addAction(QStringLiteral("Quit Tessel Nav"));
+    QAction* quit = menu->addAction(tr("Quit Tessel Nav"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, this, call(m_commands.quit));
 
@@ -211,19 +215,18 @@ void StatusMenu::rebuildFocusSubmenu()
     if (m_menuWindows.isEmpty()) {
         QString text;
         if (!anyEnabledAppRunning())
-            text = QStringLiteral("No enabled browser is running");
+            text = tr("No enabled browser is running");
         else if (m_services.permissions.isAccessibilityTrusted())
-            text = QStringLiteral("No browser windows found");
+            text = tr("No browser windows found");
         else
-            text = QStringLiteral("Accessibility permission needed");
+            text = tr("Accessibility permission needed");
         m_focusSubmenu->addAction(text)->setEnabled(false);
     } else {
         for (int i = 0; i < m_menuWindows.size(); ++i) {
             const SafariWindow& window = m_menuWindows[i];
-            QString title =
-                QStringLiteral("[%1] %2").arg(window.browser.displayName(), displayName(window));
-            if (window.isMinimized)
-                title += QStringLiteral(" (minimized)");
+            const QString title =
+                (window.isMinimized ? tr("[%1] %2 (minimized)") : QStringLiteral("[%1] %2"))
+                    .arg(window.browser.displayName(), displayName(window));
             QAction* item = m_focusSubmenu->addAction(literalItemText(title));
             item->setData(i);
             connect(item, &QAction::triggered, this, [this, i] { focusWindow(i); });
@@ -265,7 +268,7 @@ bool StatusMenu::ensureAccessibility()
     if (m_services.permissions.isAccessibilityTrusted())
         return true;
     m_services.permissions.requestAccessibility();
-    m_commands.showInfo(QStringLiteral("Accessibility needed"), accessibilityNeededText());
+    m_commands.showInfo(accessibilityNeededTitle(), accessibilityNeededText());
     return false;
 }
 
@@ -322,7 +325,7 @@ void StatusMenu::logSafariWindows()
     }
     const QString text = lines.join(QLatin1Char('\n'));
     m_commands.printLine(QStringLiteral("--- Browser Windows ---\n") + text);
-    m_commands.showInfo(QStringLiteral("Browser Windows (%1)").arg(all.size()), text);
+    m_commands.showInfo(tr("Browser Windows (%1)").arg(all.size()), text);
 }
 
 void StatusMenu::saveSnapshots()
@@ -331,10 +334,9 @@ void StatusMenu::saveSnapshots()
         return;
     if (!m_services.permissions.isScreenRecordingAllowed()) {
         m_services.permissions.requestScreenRecording();
-        m_commands.showInfo(QStringLiteral("Screen Recording needed"),
-                            QStringLiteral("Grant Screen Recording to Tessel Nav in System "
-                                           "Settings → Privacy & Security, then relaunch the app "
-                                           "and try again."));
+        m_commands.showInfo(tr("Screen Recording needed"),
+                            tr("Grant Screen Recording to Tessel Nav in System Settings → "
+                               "Privacy & Security, then relaunch the app and try again."));
         return;
     }
     const QList<SafariWindow> windows = discoverAllWindows();
@@ -342,7 +344,7 @@ void StatusMenu::saveSnapshots()
     const auto finished = [this, count = windows.size(),
                            folder](const SnapshotService::ExportResult& result) {
         if (const auto* error = std::get_if<SnapshotService::ExportError>(&result)) {
-            m_commands.showInfo(QStringLiteral("Snapshot error"), error->description());
+            m_commands.showInfo(tr("Snapshot error"), error->description());
             return;
         }
         const QStringList& files = std::get<QStringList>(result);
@@ -353,10 +355,9 @@ void StatusMenu::saveSnapshots()
             m_services.urlOpener.open(QUrl::fromLocalFile(folder));
         } else {
             m_commands.showInfo(
-                QStringLiteral("No snapshots captured"),
-                QStringLiteral("Found %1 browser window(s) but captured none. Check Screen "
-                               "Recording permission (a rebuild resets it) or whether all windows "
-                               "are minimized.")
+                tr("No snapshots captured"),
+                tr("Found %1 browser window(s) but captured none. Check Screen Recording "
+                   "permission (a rebuild resets it) or whether all windows are minimized.")
                     .arg(count));
         }
     };

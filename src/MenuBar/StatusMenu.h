@@ -77,6 +77,7 @@ public:
     void saveSnapshots();
 
     // The exact texts these tools show.
+    static QString accessibilityNeededTitle();
     static QString accessibilityNeededText();
 
     // For tests and benchmarks: the product never calls these.

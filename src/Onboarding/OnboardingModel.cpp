@@ -56,7 +56,7 @@ void OnboardingModel::testAutomation()
             continue;
         const QString name = browser.displayName();
         if (m_workspace.runningApplications(browser.bundleID()).isEmpty()) {
-            lines << QStringLiteral("%1: not running, skipped").arg(name);
+            lines << tr("%1: not running, skipped").arg(name);
             continue;
         }
         const auto result = m_metadata.fetchMetadata(browser);
@@ -65,10 +65,9 @@ void OnboardingModel::testAutomation()
             ++failures;
         } else {
             const qsizetype count = std::get<QList<WindowMetadata>>(result).size();
-            lines << QStringLiteral("%1: %2 window%3 \u2713")
+            lines << (count == 1 ? tr("%1: %2 window \u2713") : tr("%1: %2 windows \u2713"))
                          .arg(name)
-                         .arg(count)
-                         .arg(count == 1 ? QString() : QStringLiteral("s"));
+                         .arg(count);
             ++successes;
         }
     }
@@ -78,7 +77,7 @@ void OnboardingModel::testAutomation()
         m_automationOK = passed;
         emit automationOKChanged();
     }
-    m_automationResult = lines.isEmpty() ? QStringLiteral("No scriptable browsers installed.")
+    m_automationResult = lines.isEmpty() ? tr("No scriptable browsers installed.")
                                          : lines.join(QStringLiteral("  \u00b7  "));
     emit automationResultChanged();
 }

@@ -229,7 +229,8 @@ public:
         titleLine->addWidget(makeLabel(title, Typography::font(TextStyle::body, QFont::Medium),
                                        TesselBrand::ink(), this));
         if (optional)
-            titleLine->addWidget(new Badge(QStringLiteral("Optional"), this), 0, Qt::AlignVCenter);
+            titleLine->addWidget(new Badge(OnboardingView::tr("Optional"), this), 0,
+                                 Qt::AlignVCenter);
         titleLine->addStretch(1);
         texts->addLayout(titleLine);
         texts->addWidget(makeWrappingLabel(detail, Typography::font(TextStyle::caption),
@@ -247,8 +248,8 @@ public:
         m_primary = new BrandButton(primary.title, BrandButton::Style::bordered, this);
         connect(m_primary, &QPushButton::clicked, this, std::move(primary.run));
         buttons->addWidget(m_primary, 0, Qt::AlignRight);
-        QPushButton* settings =
-            new BrandButton(QStringLiteral("System Settings"), BrandButton::Style::bordered, this);
+        QPushButton* settings = new BrandButton(OnboardingView::tr("System Settings"),
+                                                BrandButton::Style::bordered, this);
         connect(settings, &QPushButton::clicked, this, settingsAction);
         buttons->addWidget(settings, 0, Qt::AlignRight);
         buttons->addStretch(1);
@@ -300,8 +301,8 @@ OnboardingView::OnboardingView(OnboardingModel& model, std::function<void()> onD
     header->setSpacing(10);
     header->addWidget(new Wordmark(170, this), 0, Qt::AlignHCenter);
     QLabel* tagline = makeWrappingLabel(
-        QStringLiteral("Tessel Nav shows every browser window visually so you can jump to the "
-                       "right one instantly."),
+        tr("Tessel Nav shows every browser window visually so you can jump to the right one "
+           "instantly."),
         Typography::font(TextStyle::callout), TesselBrand::withOpacity(TesselBrand::ink(), 0.65),
         this);
     tagline->setAlignment(Qt::AlignHCenter);
@@ -312,23 +313,22 @@ OnboardingView::OnboardingView(OnboardingModel& model, std::function<void()> onD
     auto* rows = new QVBoxLayout;
     rows->setSpacing(12);
     m_accessibilityRow = new PermissionRow(
-        QStringLiteral("Accessibility"),
-        QStringLiteral("Lists and focuses your browser windows, and powers the Option+Tab "
-                       "shortcut."),
-        false, {QStringLiteral("Request"), [this] { m_model.requestAccessibility(); }},
+        tr("Accessibility"),
+        tr("Lists and focuses your browser windows, and powers the Option+Tab shortcut."), false,
+        {tr("Request"), [this] { m_model.requestAccessibility(); }},
         [this] { m_model.openPane(QStringLiteral("Privacy_Accessibility")); }, this);
     m_screenRecordingRow = new PermissionRow(
-        QStringLiteral("Screen Recording"),
-        QStringLiteral("Draws the live window previews. Skip it and Tessel shows clean labeled "
-                       "tiles instead \u2014 it never needs to see your screen. Named \u201cScreen "
-                       "& System Audio Recording\u201d in System Settings."),
-        true, {QStringLiteral("Request"), [this] { m_model.requestScreenRecording(); }},
+        tr("Screen Recording"),
+        tr("Draws the live window previews. Skip it and Tessel shows clean labeled tiles instead "
+           "\u2014 it never needs to see your screen. Named \u201cScreen & System Audio "
+           "Recording\u201d in System Settings."),
+        true, {tr("Request"), [this] { m_model.requestScreenRecording(); }},
         [this] { m_model.openPane(QStringLiteral("Privacy_ScreenCapture")); }, this);
     m_automationRow = new PermissionRow(
-        QStringLiteral("Browser Automation"),
-        QStringLiteral("Reads tab titles and URLs to label each window. Skip it and windows are "
-                       "labeled by their title. macOS asks once per browser."),
-        true, {QStringLiteral("Test"), [this] { m_model.testAutomation(); }},
+        tr("Browser Automation"),
+        tr("Reads tab titles and URLs to label each window. Skip it and windows are labeled by "
+           "their title. macOS asks once per browser."),
+        true, {tr("Test"), [this] { m_model.testAutomation(); }},
         [this] { m_model.openPane(QStringLiteral("Privacy_Automation")); }, this);
     rows->addWidget(m_accessibilityRow);
     rows->addWidget(m_screenRecordingRow);
@@ -336,14 +336,12 @@ OnboardingView::OnboardingView(OnboardingModel& model, std::function<void()> onD
     stack->addLayout(rows);
 
     stack->addWidget(makeWrappingLabel(
-        QStringLiteral("Only Accessibility is required \u2014 Tessel can run without ever seeing "
-                       "your screen. Your browsing stays on your Mac: no analytics, no accounts, "
-                       "ever."),
+        tr("Only Accessibility is required \u2014 Tessel can run without ever seeing your screen. "
+           "Your browsing stays on your Mac: no analytics, no accounts, ever."),
         Typography::font(TextStyle::caption), TesselBrand::withOpacity(TesselBrand::ink(), 0.42),
         this));
 
-    QPushButton* done =
-        new BrandButton(QStringLiteral("Done"), BrandButton::Style::prominent, this);
+    QPushButton* done = new BrandButton(tr("Done"), BrandButton::Style::prominent, this);
     connect(done, &QPushButton::clicked, this, [this] { m_onDone(); });
     stack->addWidget(done, 0, Qt::AlignHCenter);
     for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)})

@@ -3,6 +3,7 @@
 #include "Onboarding/OnboardingModel.h"
 #include "Onboarding/OnboardingView.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -22,7 +23,8 @@ void OnboardingWindowController::show()
 {
     if (!m_window) {
         m_window = std::make_unique<OnboardingView>(*m_model, [this] { m_window->close(); });
-        m_window->setWindowTitle(QStringLiteral("Tessel Nav Setup"));
+        m_window->setWindowTitle(
+            QCoreApplication::translate("OnboardingWindowController", "Tessel Nav Setup"));
         m_window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                  Qt::WindowCloseButtonHint);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -5,6 +5,8 @@
 #include "Overlay/Cards/WindowCardRules.h"
 #include "Overlay/OverlayMetrics.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace OverlayRules {
@@ -46,18 +48,26 @@ double searchPillTop(bool chipsShown, bool railLayout)
 QString emptyText(const QString& query)
 {
     if (query.isEmpty())
-        return QStringLiteral("No browser windows open");
-    return QStringLiteral("No windows match \u201C%1\u201D").arg(query);
+        return QCoreApplication::translate("OverlayRules", "No browser windows open");
+    return QCoreApplication::translate("OverlayRules", "No windows match \u201C%1\u201D")
+        .arg(query);
+}
+
+QString allChipText()
+{
+    return QCoreApplication::translate("OverlayRules", "All");
 }
 
 QString allChipToolTip()
 {
-    return QStringLiteral("Show every app (\u23181)");
+    return QCoreApplication::translate("OverlayRules", "Show every app (\u23181)");
 }
 
 QString appChipToolTip(Browser browser, int position)
 {
-    return QStringLiteral("Show only %1 (\u2318%2)").arg(browser.displayName()).arg(position + 2);
+    return QCoreApplication::translate("OverlayRules", "Show only %1 (\u2318%2)")
+        .arg(browser.displayName())
+        .arg(position + 2);
 }
 
 int cardIndex(const QList<SafariWindow>& windows, int index)

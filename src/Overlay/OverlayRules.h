@@ -36,6 +36,8 @@ double searchPillTop(bool chipsShown, bool railLayout);
 // The text where the cards would be.
 QString emptyText(const QString& query);
 
+// The word on the "All" chip, in the switcher and in its settings miniature.
+QString allChipText();
 // The chips' help texts, naming the Command+digit shortcut.
 QString allChipToolTip();
 QString appChipToolTip(Browser browser, int position);

@@ -79,18 +79,16 @@ std::optional<QString> readReport(const QString& path)
     return CrashLogText::read(file, CrashReporter::maxReportCharacters);
 }
 
-const QString privacyLine =
-    QStringLiteral("Only the technical crash log is included \u2014 no browsing or personal data.");
-
 QString promptText(qsizetype extraCount)
 {
-    const QString lead = QStringLiteral("Sending the report helps us fix it fast. ");
-    if (extraCount < 1)
-        return lead + privacyLine;
-    return lead +
-           QStringLiteral("(%1 recent crashes found; we'll send the latest.) ")
-               .arg(extraCount + 1) +
-           privacyLine;
+    if (extraCount < 1) {
+        return CrashReporter::tr("Sending the report helps us fix it fast. Only the technical "
+                                 "crash log is included \u2014 no browsing or personal data.");
+    }
+    return CrashReporter::tr("Sending the report helps us fix it fast. (%1 recent crashes found; "
+                             "we'll send the latest.) Only the technical crash log is included "
+                             "\u2014 no browsing or personal data.")
+        .arg(extraCount + 1);
 }
 
 // Bytes that can be read once, in order, and never rewound.
@@ -219,13 +217,13 @@ void CrashReporter::presentDialog(const QString& report, qsizetype extraCount)
 {
     Alert alert;
     alert.style = Alert::Style::warning;
-    alert.messageText = QStringLiteral("Tessel Nav quit unexpectedly");
+    alert.messageText = tr("Tessel Nav quit unexpectedly");
     alert.informativeText = promptText(extraCount);
-    alert.buttons = {QStringLiteral("Send Report"), QStringLiteral("Don't Send")};
+    alert.buttons = {tr("Send Report"), tr("Don't Send")};
     alert.fields = {
-        AlertTextField{QStringLiteral("Your email (optional, so we can follow up)"), {}, false},
-        AlertTextField{QStringLiteral("e.g. opening the switcher while Photoshop was busy"),
-                       QStringLiteral("What were you doing? (optional)"), true},
+        AlertTextField{tr("Your email (optional, so we can follow up)"), {}, false},
+        AlertTextField{tr("e.g. opening the switcher while Photoshop was busy"),
+                       tr("What were you doing? (optional)"), true},
     };
     alert.activatesApplication = false;
 
@@ -280,17 +278,16 @@ void CrashReporter::send(const QString& report, const QString& email, const QStr
 void CrashReporter::showResult(bool delivered)
 {
     Alert alert;
-    alert.buttons = {QStringLiteral("OK")};
+    alert.buttons = {tr("OK")};
     alert.activatesApplication = false;
     if (delivered) {
-        alert.messageText = QStringLiteral("Thank you \U0001F333");
-        alert.informativeText = QStringLiteral(
-            "Your crash report is on its way. It genuinely helps make Tessel sturdier.");
-    } else {
-        alert.messageText = QStringLiteral("Couldn't send");
+        alert.messageText = tr("Thank you \U0001F333");
         alert.informativeText =
-            QStringLiteral("We couldn't send the report right now. You can email %1 if it keeps "
-                           "happening.")
+            tr("Your crash report is on its way. It genuinely helps make Tessel sturdier.");
+    } else {
+        alert.messageText = tr("Couldn't send");
+        alert.informativeText =
+            tr("We couldn't send the report right now. You can email %1 if it keeps happening.")
                 .arg(supportAddress);
     }
     m_alerts.runModal(alert);

@@ -6,6 +6,7 @@
 #include "Services/SafariWindowService.h"
 #include "Services/ScriptText.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace {
@@ -66,9 +67,10 @@ const char* const documentsBody =
 QString scriptErrorMessage(const QVariantMap& errorInfo)
 {
     const QVariant message = errorInfo.value(AppleScriptErrorKey::message);
-    const QString text = message.typeId() == QMetaType::QString
-                             ? message.toString()
-                             : QStringLiteral("Unknown AppleScript error");
+    const QString text =
+        message.typeId() == QMetaType::QString
+            ? message.toString()
+            : QCoreApplication::translate("MetadataError", "Unknown AppleScript error");
     const int number = errorInfo.value(AppleScriptErrorKey::number).toInt();
     // One pass: a placeholder inside the app's own text stays as it is.
     return QStringLiteral("%1 (%2)").arg(text, QString::number(number));
@@ -138,9 +140,11 @@ QString MetadataError::description() const
 {
     switch (kind) {
     case browserNotRunning:
-        return QStringLiteral("%1 is not running.").arg(browser.displayName());
+        return QCoreApplication::translate("MetadataError", "%1 is not running.")
+            .arg(browser.displayName());
     case unsupported:
-        return QStringLiteral("%1 does not support tab scripting.").arg(browser.displayName());
+        return QCoreApplication::translate("MetadataError", "%1 does not support tab scripting.")
+            .arg(browser.displayName());
     case appleScriptError:
         return message;
     }
@@ -196,7 +200,8 @@ MetadataResult<AEDescriptor> SafariMetadataService::runScript(Browser browser,
 {
     const std::optional<AppleScriptProgram> program = m_appleScript.build(source);
     if (!program)
-        return MetadataError::scriptError(browser, QStringLiteral("Could not build AppleScript."));
+        return MetadataError::scriptError(
+            browser, QCoreApplication::translate("MetadataError", "Could not build AppleScript."));
     const GuardResult result = m_guard.execute(*program, browser, timeout);
     if (const auto* refused = std::get_if<GuardError>(&result))
         return MetadataError::scriptError(browser, refused->description());

@@ -3,6 +3,7 @@
 #include "Platform/Clock.h"
 #include "Platform/SystemLog.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <algorithm>
@@ -19,11 +20,15 @@ QString GuardError::description() const
     const QString name = browser.displayName();
     switch (kind) {
     case benched:
-        return QStringLiteral("%1 is not responding to scripting; retrying later.").arg(name);
+        return QCoreApplication::translate("GuardError",
+                                           "%1 is not responding to scripting; retrying later.")
+            .arg(name);
     case busy:
-        return QStringLiteral("A previous request to %1 is still pending.").arg(name);
+        return QCoreApplication::translate("GuardError",
+                                           "A previous request to %1 is still pending.")
+            .arg(name);
     case timedOut:
-        return QStringLiteral("%1 did not answer in time.").arg(name);
+        return QCoreApplication::translate("GuardError", "%1 did not answer in time.").arg(name);
     }
     return {};
 }

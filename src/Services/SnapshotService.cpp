@@ -4,6 +4,7 @@
 #include "Platform/ScreenCapture.h"
 #include "Platform/WindowServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -54,7 +55,7 @@ int pixelCount(double value)
 
 QString SnapshotService::ExportError::description() const
 {
-    return QStringLiteral("The folder “%1” could not be created.")
+    return QCoreApplication::translate("SnapshotService", "The folder “%1” could not be created.")
         .arg(QDir::toNativeSeparators(folder));
 }
 

@@ -3,6 +3,7 @@
 #include "Brand/BrandStyle.h"
 #include "Settings/SettingsView.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -33,7 +34,8 @@ void SettingsWindowController::createWindow()
     m_window =
         std::make_unique<QWidget>(nullptr, Qt::Window | Qt::CustomizeWindowHint |
                                                Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    m_window->setWindowTitle(windowTitle);
+    m_window->setWindowTitle(
+        QCoreApplication::translate("SettingsWindowController", "Tessel Nav Settings"));
     m_window->setPalette(BrandStyle::palette());
     m_window->setAutoFillBackground(true);
 

@@ -16,8 +16,6 @@ class SettingsView;
 // back the same window, where the user left it, on the same tab.
 class SettingsWindowController final {
 public:
-    static inline const QString windowTitle = QStringLiteral("Tessel Nav Settings");
-
     SettingsWindowController(PreferencesService& preferences,
                              std::function<void()> onShowPermissions,
                              OverlayEnvironment environment);

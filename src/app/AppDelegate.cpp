@@ -369,7 +369,7 @@ void AppDelegate::showSwitcher()
         return;
     }
     m_permissionsService->requestAccessibility();
-    showInfo(QStringLiteral("Accessibility needed"), StatusMenu::accessibilityNeededText());
+    showInfo(StatusMenu::accessibilityNeededTitle(), StatusMenu::accessibilityNeededText());
 }
 
 void AppDelegate::showSettings()
@@ -393,7 +393,7 @@ void AppDelegate::showInfo(const QString& title, const QString& text)
     Alert alert;
     alert.style = Alert::Style::informational;
     alert.messageText = title;
-    alert.informativeText = text.isEmpty() ? QStringLiteral("(nothing to show)") : text;
+    alert.informativeText = text.isEmpty() ? tr("(nothing to show)") : text;
     alert.activatesApplication = true;
     m_environment.alerts.runModal(alert);
 }

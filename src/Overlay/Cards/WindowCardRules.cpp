@@ -2,6 +2,7 @@
 
 #include "Overlay/OverlayMetrics.h"
 
+#include <QCoreApplication>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -11,6 +12,11 @@ namespace WindowCardRules {
 namespace {
 
 const QString profileSeparator = QStringLiteral(" \u2014 ");
+
+QString untitledWindow()
+{
+    return QCoreApplication::translate("WindowCardRules", "Untitled Window");
+}
 
 // The end of the first grapheme at or after the given length, so a cut never
 // splits a surrogate pair or a character from its combining marks.
@@ -41,7 +47,7 @@ QString displayTitle(const SafariWindow& window, bool showProfileBadge)
 {
     QString fallback = window.title;
     if (fallback.isEmpty())
-        fallback = window.domain().value_or(untitledWindow);
+        fallback = window.domain().value_or(untitledWindow());
     if (!showProfileBadge || !window.profileName())
         return fallback;
     const qsizetype separator = window.title.indexOf(profileSeparator);
@@ -55,7 +61,7 @@ QString monogramName(const SafariWindow& window)
 {
     if (const std::optional<QString> domain = window.domain())
         return *domain;
-    return window.title.isEmpty() ? untitledWindow : window.title;
+    return window.title.isEmpty() ? untitledWindow() : window.title;
 }
 
 QString monogramLetter(const QString& name)
@@ -88,7 +94,8 @@ QList<Pill> pills(const SafariWindow& window, bool showProfileBadge, bool showBr
     if (showBrowserBadge)
         result << Pill{PillKind::app, window.browser.displayName()};
     if (window.isMinimized)
-        result << Pill{PillKind::minimized, QStringLiteral("Minimized")};
+        result << Pill{PillKind::minimized,
+                       QCoreApplication::translate("WindowCardRules", "Minimized")};
     return result;
 }
 

@@ -12,8 +12,6 @@
 // without a window.
 namespace WindowCardRules {
 
-inline const QString untitledWindow = QStringLiteral("Untitled Window");
-
 // The text under the card: the title (or the location, or "Untitled
 // Window"), without the profile prefix when the profile pill carries it.
 QString displayTitle(const SafariWindow& window, bool showProfileBadge);

@@ -20,15 +20,13 @@ QFont chipFont()
     return Typography::font(TextStyle::caption, QFont::Bold);
 }
 
-const QString chipText = QStringLiteral("All");
-
 } // namespace
 
 AllChip::AllChip(bool isActive, bool isTesselTheme, const ColorScheme& scheme, QWidget* parent)
     : QAbstractButton(parent), m_isActive(isActive), m_isTesselTheme(isTesselTheme),
-      m_scheme(scheme), m_label(chipText, chipFont(), QWIDGETSIZE_MAX)
+      m_scheme(scheme), m_label(OverlayRules::allChipText(), chipFont(), QWIDGETSIZE_MAX)
 {
-    setText(chipText);
+    setText(OverlayRules::allChipText());
     setToolTip(OverlayRules::allChipToolTip());
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);

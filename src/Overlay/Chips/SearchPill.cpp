@@ -18,8 +18,6 @@ constexpr double horizontalPadding = 12;
 constexpr double verticalPadding = 5;
 constexpr double itemSpacing = 5;
 
-const QString hint = QStringLiteral("Type to search");
-
 QFont textFont(bool hasQuery)
 {
     return Typography::font(hasQuery ? TextStyle::callout : TextStyle::caption);
@@ -77,7 +75,7 @@ QString SearchPill::shownText() const
 {
     // The end of a long query is what was typed last: keep it in view.
     return m_query.isEmpty()
-               ? hint
+               ? tr("Type to search")
                : WindowCardRules::singleLine(m_query, 512, WindowCardRules::Keep::end);
 }
 

@@ -4,7 +4,7 @@
 #include <QPalette>
 
 OverlayPanel::OverlayPanel(CornerRadius cornerRadius, const Workspace& workspace)
-    : FloatingPanel(QStringLiteral("Tessel Nav Switcher"), std::move(cornerRadius), workspace)
+    : FloatingPanel(tr("Tessel Nav Switcher"), std::move(cornerRadius), workspace)
 {
     setMouseTracking(true);
 }

@@ -169,7 +169,7 @@ void PreviewMiniature::paintChipRow(QPainter& painter, const ColorScheme& scheme
     const double midY = chipRowHeight / 2;
     const QFont font = Typography::font(12, QFont::Bold);
     const QFontMetricsF metrics(font);
-    const QString all = tr("All");
+    const QString all = OverlayRules::allChipText();
     const QSizeF size(metrics.horizontalAdvance(all) + 2 * allChipPaddingX,
                       metrics.height() + 2 * allChipPaddingY);
     const QRectF chip(QPointF(p, midY - size.height() / 2), size);

@@ -45,6 +45,8 @@ AppearanceTab::AppearanceTab(PreferencesService& preferences, QWidget* livePrevi
     QVBoxLayout* body = tabBody(this);
     body->addWidget(livePreview);
 
+    // Only the control titles and the readouts are translated here; the
+    // options, the section titles and the help paragraphs show as written.
     const PreferenceControls::Choices<AppearanceMode> themes{
         {AppearanceMode::system, QStringLiteral("System")},
         {AppearanceMode::light, QStringLiteral("Light")},

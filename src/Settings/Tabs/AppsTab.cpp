@@ -35,7 +35,7 @@ AppsTab::AppsTab(PreferencesService& preferences, const Workspace& workspace, QW
         gridLayout->setColumnStretch(column, 1);
 
     body->addWidget(section(
-        QStringLiteral("Apps"),
+        tr("Apps"),
         {grid, caption(QStringLiteral(
                    "Chrome, Arc, and the Adobe apps each ask for a one-time Automation permission "
                    "when first used. Adobe apps list every open document, tabs included; "

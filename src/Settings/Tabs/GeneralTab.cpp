@@ -16,8 +16,8 @@ GeneralTab::GeneralTab(PreferencesService& preferences, std::function<void()> on
     QVBoxLayout* body = tabBody(this);
 
     body->addWidget(section(
-        QStringLiteral("In your browser — the signature shortcut"),
-        {PreferenceControls::checkBox(QStringLiteral("⌘ ` opens the switcher"), preferences,
+        tr("In your browser — the signature shortcut"),
+        {PreferenceControls::checkBox(tr("⌘ ` opens the switcher"), preferences,
                                       &PS::enhanceCommandBacktick, &PS::setEnhanceCommandBacktick,
                                       &PS::enhanceCommandBacktickChanged),
          caption(QStringLiteral(
@@ -27,37 +27,36 @@ GeneralTab::GeneralTab(PreferencesService& preferences, std::function<void()> on
              "Tessel steps out of the way. The global shortcut below always works everywhere."))}));
 
     const PreferenceControls::Choices<ShortcutPreset> presets{
-        {ShortcutPreset::optionTab, QStringLiteral("⌥ Option + Tab")},
-        {ShortcutPreset::controlOptionTab, QStringLiteral("⌃⌥ Control + Option + Tab")},
-        {ShortcutPreset::optionGrave, QStringLiteral("⌥ Option + ` (backtick)")},
+        {ShortcutPreset::optionTab, tr("⌥ Option + Tab")},
+        {ShortcutPreset::controlOptionTab, tr("⌃⌥ Control + Option + Tab")},
+        {ShortcutPreset::optionGrave, tr("⌥ Option + ` (backtick)")},
     };
     body->addWidget(section(
-        QStringLiteral("From anywhere — the global summon"),
+        tr("From anywhere — the global summon"),
         {PreferenceControls::radioPicker(presets, preferences, &PS::shortcutPreset,
                                          &PS::setShortcutPreset, &PS::shortcutPresetChanged),
          caption(QStringLiteral("Works even when Safari isn't in front. Hold the modifier and tap "
                                 "the key to cycle; release to switch. Shift reverses "
                                 "direction."))}));
 
-    body->addWidget(section(QStringLiteral("Startup"),
-                            {PreferenceControls::checkBox(
-                                QStringLiteral("Launch at login"), preferences, &PS::launchAtLogin,
-                                &PS::setLaunchAtLogin, &PS::launchAtLoginChanged)}));
+    body->addWidget(section(
+        tr("Startup"),
+        {PreferenceControls::checkBox(tr("Launch at login"), preferences, &PS::launchAtLogin,
+                                      &PS::setLaunchAtLogin, &PS::launchAtLoginChanged)}));
 
     body->addWidget(section(
-        QStringLiteral("Privacy"),
-        {PreferenceControls::checkBox(QStringLiteral("Window previews"), preferences,
-                                      &PS::showWindowPreviews, &PS::setShowWindowPreviews,
-                                      &PS::showWindowPreviewsChanged),
+        tr("Privacy"),
+        {PreferenceControls::checkBox(tr("Window previews"), preferences, &PS::showWindowPreviews,
+                                      &PS::setShowWindowPreviews, &PS::showWindowPreviewsChanged),
          caption(QStringLiteral("Live snapshots of each window. Turn this off for clean labeled "
                                 "tiles — Tessel then never captures your screen, and needs no "
                                 "Screen Recording permission at all."))}));
 
-    auto* permissions = new QPushButton(QStringLiteral("Open Permissions Setup…"));
+    auto* permissions = new QPushButton(tr("Open Permissions Setup…"));
     permissions->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(permissions, &QPushButton::clicked, this, [show = std::move(onShowPermissions)] {
         if (show)
             show();
     });
-    body->addWidget(section(QStringLiteral("Permissions"), {permissions}));
+    body->addWidget(section(tr("Permissions"), {permissions}));
 }

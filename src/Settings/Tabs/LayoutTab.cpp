@@ -45,11 +45,11 @@ LayoutTab::LayoutTab(PreferencesService& preferences, const Screens& screens, QW
     body->addWidget(livePreview);
 
     const PreferenceControls::Choices<LayoutMode> arrangements{
-        {LayoutMode::strip, QStringLiteral("Horizontal strip (like ⌘Tab)")},
-        {LayoutMode::grid, QStringLiteral("Grid")},
+        {LayoutMode::strip, tr("Horizontal strip (like ⌘Tab)")},
+        {LayoutMode::grid, tr("Grid")},
     };
     body->addWidget(section(
-        QStringLiteral("Arrangement"),
+        tr("Arrangement"),
         {PreferenceControls::radioPicker(arrangements, preferences, &PS::layoutMode,
                                          &PS::setLayoutMode, &PS::layoutModeChanged),
          caption(QStringLiteral("One strip of all your windows. With more than one browser, use "
@@ -57,14 +57,14 @@ LayoutTab::LayoutTab(PreferencesService& preferences, const Screens& screens, QW
                                 "grid mode, use ↑ and ↓ to move between rows."))}));
 
     const PreferenceControls::Choices<PanelPosition> positions{
-        {PanelPosition::center, QStringLiteral("Center")},
-        {PanelPosition::top, QStringLiteral("Top")},
-        {PanelPosition::bottom, QStringLiteral("Bottom")},
-        {PanelPosition::left, QStringLiteral("Left edge (vertical)")},
-        {PanelPosition::right, QStringLiteral("Right edge (vertical)")},
+        {PanelPosition::center, tr("Center")},
+        {PanelPosition::top, tr("Top")},
+        {PanelPosition::bottom, tr("Bottom")},
+        {PanelPosition::left, tr("Left edge (vertical)")},
+        {PanelPosition::right, tr("Right edge (vertical)")},
     };
     body->addWidget(section(
-        QStringLiteral("Position"),
+        tr("Position"),
         {leadingFrame(PreferenceControls::popUpPicker(positions, preferences, &PS::panelPosition,
                                                       &PS::setPanelPosition,
                                                       &PS::panelPositionChanged),
@@ -81,30 +81,30 @@ LayoutTab::LayoutTab(PreferencesService& preferences, const Screens& screens, QW
         m_preferences.setPreferredScreen(m_display->itemData(index).toString());
     });
     body->addWidget(section(
-        QStringLiteral("Display"),
+        tr("Display"),
         {leadingFrame(m_display, 320),
          caption(QStringLiteral("Which screen the switcher opens on. \"Active\" brings it to "
                                 "whichever display your pointer is on — handy when you dock to "
                                 "external monitors but work on the laptop."))}));
 
     const PreferenceControls::Choices<WindowSortOrder> orders{
-        {WindowSortOrder::recentlyUsed, QStringLiteral("Recently used first")},
-        {WindowSortOrder::windowOrder, QStringLiteral("Window order (front to back)")},
+        {WindowSortOrder::recentlyUsed, tr("Recently used first")},
+        {WindowSortOrder::windowOrder, tr("Window order (front to back)")},
     };
     body->addWidget(section(
-        QStringLiteral("Sort Order"),
+        tr("Sort Order"),
         {PreferenceControls::radioPicker(orders, preferences, &PS::sortOrder, &PS::setSortOrder,
                                          &PS::sortOrderChanged),
          caption(QStringLiteral(
              "Recently used works like ⌘Tab: your last window is always one press away."))}));
 
     body->addWidget(section(
-        QStringLiteral("Spacing & shape"),
-        {metricSlider(QStringLiteral("Container roundness"), preferences, &PS::cornerRadius,
+        tr("Spacing & shape"),
+        {metricSlider(tr("Container roundness"), preferences, &PS::cornerRadius,
                       &PS::setCornerRadius, &PS::cornerRadiusChanged, Setting::cornerRadius),
-         metricSlider(QStringLiteral("Space between windows"), preferences, &PS::windowSpacing,
+         metricSlider(tr("Space between windows"), preferences, &PS::windowSpacing,
                       &PS::setWindowSpacing, &PS::windowSpacingChanged, Setting::windowSpacing),
-         metricSlider(QStringLiteral("Container padding"), preferences, &PS::containerPadding,
+         metricSlider(tr("Container padding"), preferences, &PS::containerPadding,
                       &PS::setContainerPadding, &PS::containerPaddingChanged,
                       Setting::containerPadding),
          caption(QStringLiteral("Container roundness rounds the whole panel; the two paddings set "
@@ -123,8 +123,8 @@ void LayoutTab::showEvent(QShowEvent* event)
 void LayoutTab::listDisplays()
 {
     m_display->clear();
-    m_display->addItem(QStringLiteral("Active display (follows your pointer)"), activeDisplay);
-    m_display->addItem(QStringLiteral("Primary display"), primaryDisplay);
+    m_display->addItem(tr("Active display (follows your pointer)"), activeDisplay);
+    m_display->addItem(tr("Primary display"), primaryDisplay);
     for (const ScreenInfo& screen : m_screens.screens())
         m_display->addItem(screen.localizedName, screen.localizedName);
     m_display->setCurrentIndex(m_display->findData(m_preferences.preferredScreen()));

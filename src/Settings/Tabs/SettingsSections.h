@@ -15,7 +15,8 @@ namespace SettingsSections {
 // 9 points between the children. A child of fixed width sits at the leading
 // edge; the others span the section.
 QWidget* section(const QString& title, const QList<QWidget*>& content);
-// A help paragraph that wraps onto as many lines as it needs.
+// A help paragraph that wraps onto as many lines as it needs. Help paragraphs
+// show as written, untranslated.
 QLabel* caption(const QString& text);
 // A title on the left and a value readout on the right.
 QWidget* readoutRow(const QString& title, ReadoutLabel* readout);

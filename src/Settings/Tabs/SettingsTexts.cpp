@@ -3,6 +3,8 @@
 #include "Brand/TesselTile.h"
 #include "Models/ColorHex.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -52,13 +54,15 @@ bool codePointLess(const QString& a, const QString& b)
 QString pointReadout(double points)
 {
     const std::optional<qint64> whole = wholePart(points);
-    return (whole ? QString::number(*whole) : noNumber) + QStringLiteral(" pt");
+    return QCoreApplication::translate("SettingsTexts", "%1 pt")
+        .arg(whole ? QString::number(*whole) : noNumber);
 }
 
 QString percentReadout(double fraction)
 {
     const std::optional<qint64> whole = wholePart(fraction * 100);
-    return (whole ? QString::number(*whole) : noNumber) + QLatin1Char('%');
+    return QCoreApplication::translate("SettingsTexts", "%1%")
+        .arg(whole ? QString::number(*whole) : noNumber);
 }
 
 QStringList profileList(const QStringList& knownProfiles,

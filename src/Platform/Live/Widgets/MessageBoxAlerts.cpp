@@ -134,7 +134,8 @@ AlertResponse MessageBoxAlerts::runModal(const Alert& alert)
     box.setWindowTitle(alert.messageText);
 
     const QStringList titles =
-        alert.buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : alert.buttons;
+        alert.buttons.isEmpty() ? QStringList{QCoreApplication::translate("MessageBoxAlerts", "OK")}
+                                : alert.buttons;
     QList<QAbstractButton*> buttons;
     for (int i = 0; i < titles.size(); ++i) {
         QPushButton* button =
