@@ -6,6 +6,7 @@
 #include "Services/CrashLogText.h"
 #include "Services/CrashReporter.h"
 
+#include "QtBenchmarkMain.h"
 #include "ResidentMemory.h"
 
 #include <QCoreApplication>
@@ -114,11 +115,5 @@ BENCHMARK_CAPTURE(BM_ReadReport, DevZero, Source::devZero)->Unit(benchmark::kMil
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

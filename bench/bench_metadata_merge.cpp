@@ -3,6 +3,7 @@
 // parsing and title pairing, for an app with many windows.
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenarioBuilder.h"
+#include "QtBenchmarkMain.h"
 #include "Services/SafariMetadataService.h"
 #include "Services/SafariWindowService.h"
 #include "Services/ScriptGuard.h"
@@ -46,9 +47,5 @@ BENCHMARK(BM_MergeAndEnrich)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -22,6 +22,7 @@
 #include "Overlay/WindowFilter.h"
 #include "support/OverlayFixture.h"
 
+#include "QtBenchmarkMain.h"
 #include "ResidentMemory.h"
 
 #include <QApplication>
@@ -426,13 +427,5 @@ BENCHMARK(BM_ShowingResidentMemory)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 #include "Models/Browser.h"
 #include "Platform/Sim/SimPlatform.h"
 #include "Platform/Sim/SimScenario.h"
+#include "QtBenchmarkMain.h"
 #include "Services/PreferencesService.h"
 #include "Settings/SettingsView.h"
 #include "Settings/SettingsWindowController.h"
@@ -82,10 +83,5 @@ BENCHMARK(redrawWhileASliderMoves)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

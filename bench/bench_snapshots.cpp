@@ -4,6 +4,7 @@
 #include "Platform/Sim/SimPlatform.h"
 #include "Services/SnapshotService.h"
 
+#include "QtBenchmarkMain.h"
 #include "ResidentMemory.h"
 
 #include <QElapsedTimer>
@@ -138,13 +139,5 @@ BENCHMARK_CAPTURE(BM_CaptureRun, WritesNotAwaited, Writes::notAwaited)
 int main(int argc, char** argv)
 {
     // The window images draw their titles, which needs a GUI application.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QGuiApplication>(argc, argv);
 }

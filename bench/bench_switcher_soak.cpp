@@ -29,6 +29,7 @@
 #include "app/HeapPolicy.h"
 #include "support/OverlayFixture.h"
 
+#include "QtBenchmarkMain.h"
 #include "ResidentMemory.h"
 
 #include <QApplication>
@@ -326,13 +327,5 @@ BENCHMARK(BM_QuitAfterShowings)
 int main(int argc, char** argv)
 {
     HeapPolicy::returnLargeBlocksAtOnce();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }
