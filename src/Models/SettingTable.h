@@ -25,6 +25,8 @@ template <SettingEnumeration E> struct ChoiceSetting {
     QLatin1StringView key;
     E defaultValue;
 };
+// Spelled out for compilers that deduce no aggregate's arguments by themselves.
+template <SettingEnumeration E> ChoiceSetting(QLatin1StringView, E) -> ChoiceSetting<E>;
 
 // A Boolean; a stored value of another kind loads as the default.
 struct FlagSetting {
