@@ -10,7 +10,7 @@
 // A typed key-value store. Values are texts (QString), numbers (double),
 // Booleans (bool), lists (QVariantList) and dictionaries (QVariantMap). A
 // missing key gives an invalid QVariant, so a value of the wrong kind is told
-// apart from a missing one. Every write is stored at once, and stores only the
+// apart from a missing one. Every write reads back at once and stores only the
 // key it names: what other writers stored under other keys stays.
 class UserDefaults : public QObject {
     Q_OBJECT

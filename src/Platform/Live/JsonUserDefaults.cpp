@@ -104,6 +104,20 @@ JsonUserDefaults::JsonUserDefaults(QString path, Reporter report)
     }
     if (const std::optional<QJsonObject> object = read(QStringLiteral("the settings start empty")))
         m_values = valuesOf(*object);
+    m_repeatTimer.setSingleShot(true);
+    m_repeatTimer.setInterval(repeatInterval);
+    connect(&m_repeatTimer, &QTimer::timeout, this, [this] {
+        if (!m_repeatWaiting)
+            return;
+        write();
+        m_repeatTimer.start();
+    });
+}
+
+JsonUserDefaults::~JsonUserDefaults()
+{
+    if (m_repeatWaiting)
+        write();
 }
 
 QString JsonUserDefaults::defaultPath()
@@ -189,11 +203,23 @@ void JsonUserDefaults::keepAside(const QString& reason, const QString& outcome)
                  .arg(m_path, reason, outcome));
 }
 
-// Writes the unsaved keys into the file as it is now. A file that had to be
-// moved aside is replaced by everything this store holds.
 void JsonUserDefaults::store(const QString& key)
 {
     m_unsaved.insert(key);
+    if (m_repeatTimer.isActive() && key == m_repeatedKey) {
+        m_repeatWaiting = true;
+        return;
+    }
+    write();
+    m_repeatedKey = key;
+    m_repeatTimer.start();
+}
+
+// Writes the unsaved keys into the file as it is now. A file that had to be
+// moved aside is replaced by everything this store holds.
+void JsonUserDefaults::write()
+{
+    m_repeatWaiting = false;
     if (m_readOnly)
         return;
     const std::optional<QJsonObject> onDisk =

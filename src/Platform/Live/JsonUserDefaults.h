@@ -4,8 +4,10 @@
 
 #include <QJsonObject>
 #include <QSet>
+#include <QTimer>
 #include <QVariantMap>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -23,8 +25,15 @@
 // "<name>.corrupt-<yyyyMMdd-HHmmss>" and reported, at creation (the store
 // starts empty) as at a write (the write stores everything the store holds).
 // A write that fails is reported; the value is kept in memory and goes to the
-// file with the next write. Not thread-safe: the settings store uses it from
-// the main thread.
+// file with the next write.
+//
+// A key written again within `repeatInterval` of its own last write waits for
+// the end of that interval, as a dragged slider's does: the file then follows
+// a drag a few times a second instead of being read, written and synced at
+// every mouse move. A write of any other key goes to the file at once, taking
+// a waiting one with it, and so does a waiting one when the store goes.
+// Not thread-safe: the settings store uses it from the main thread, whose
+// event loop ends the intervals.
 class JsonUserDefaults final : public UserDefaults {
     Q_OBJECT
 public:
@@ -32,6 +41,7 @@ public:
     using Reporter = std::function<void(const QString& line)>;
 
     explicit JsonUserDefaults(QString path, Reporter report = {});
+    ~JsonUserDefaults() override;
 
     // "$XDG_CONFIG_HOME/TesselNav/defaults.json".
     static QString defaultPath();
@@ -41,9 +51,12 @@ public:
     void remove(const QString& key) override;
 
 private:
+    static constexpr std::chrono::milliseconds repeatInterval{200};
+
     std::optional<QJsonObject> read(const QString& outcome);
     void keepAside(const QString& reason, const QString& outcome);
     void store(const QString& key);
+    void write();
     QStringList takeIn(const QJsonObject& object);
     bool save(const QJsonObject& object);
 
@@ -54,4 +67,9 @@ private:
     QSet<QString> m_unsaved;
     // Set when a file could not be read nor moved aside: writing would destroy it.
     bool m_readOnly = false;
+    // The key of the last write, while its interval runs; whether it has been
+    // written again since.
+    QString m_repeatedKey;
+    bool m_repeatWaiting = false;
+    QTimer m_repeatTimer;
 };

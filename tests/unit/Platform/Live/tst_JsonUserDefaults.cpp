@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -198,6 +200,31 @@ private slots:
         QCOMPARE(defaults.object("preferredScreen"), QVariant("primary"));
         QCOMPARE(m_reports.size(), 1);
         QVERIFY(m_reports.first().contains(path));
+    }
+
+    // A dragged slider: its first value reaches the file at once, the rest
+    // wait for the interval, and the last one always arrives: at the end of
+    // the interval, with a write of another key, or when the store goes.
+    void repeatedWritesOfOneKeyWaitForTheirInterval()
+    {
+        const auto stored = [this](const char* key) {
+            return QJsonDocument::fromJson(readAll(m_path)).object().value(key);
+        };
+        {
+            JsonUserDefaults defaults(m_path, reporter());
+            for (int step = 0; step <= 50; ++step)
+                defaults.set("tintOpacity", step / 50.0);
+            QCOMPARE(stored("tintOpacity"), QJsonValue(0.0));
+            QVERIFY(QTest::qWaitFor([&] { return stored("tintOpacity") == QJsonValue(1.0); }));
+
+            defaults.set("tintOpacity", 0.5);
+            defaults.set("cardWidth", 300);
+            QCOMPARE(stored("tintOpacity"), QJsonValue(0.5));
+            QCOMPARE(stored("cardWidth"), QJsonValue(300));
+            defaults.set("cardWidth", 310);
+        }
+        QCOMPARE(stored("cardWidth"), QJsonValue(310));
+        QVERIFY(m_reports.isEmpty());
     }
 
     void defaultPathFollowsXdg()
