@@ -116,9 +116,12 @@ void OverlayController::show(int initialCycle, std::optional<Browser> scope)
     const bool warm =
         std::any_of(m_sessionBrowsers.cbegin(), m_sessionBrowsers.cend(),
                     [this](Browser app) { return !m_byBrowser.value(app).isEmpty(); });
-    if (!warm) {
-        for (Browser app : std::as_const(m_sessionBrowsers))
-            m_byBrowser.insert(app, sorted(m_windowService.discoverWindows(app)));
+    // A warm showing keeps its cached records but orders them by the present
+    // recent use: the window the last commit brought to the front has to
+    // lead its app, or a quick tap lands on it again instead of switching.
+    for (Browser app : std::as_const(m_sessionBrowsers)) {
+        m_byBrowser.insert(
+            app, sorted(warm ? m_byBrowser.value(app) : m_windowService.discoverWindows(app)));
     }
 
     applyFilter(Selection::reset, Anchor::none);
