@@ -262,9 +262,9 @@ void OverlayController::integrate(const QList<SafariWindow>& merged, Browser bro
 
 void OverlayController::applyFilter(Selection selection, Anchor anchor)
 {
-    std::optional<QString> selectedId;
+    std::optional<SafariWindow> selectedWindow;
     if (m_selectedIndex >= 0 && m_selectedIndex < m_windows.size())
-        selectedId = m_windows[m_selectedIndex].id();
+        selectedWindow = m_windows[m_selectedIndex];
 
     WindowFilterResult result =
         filterWindows(allWindowsOrdered(), m_activeFilter, m_scope, m_searchQuery);
@@ -272,7 +272,7 @@ void OverlayController::applyFilter(Selection selection, Anchor anchor)
 
     const int selected = selection == Selection::reset
                              ? 0
-                             : keptSelection(result.windows, selectedId, m_selectedIndex);
+                             : keptSelection(result.windows, selectedWindow, m_selectedIndex);
 
     // Every field is in place before anyone hears of a change, so an
     // observer never sees a selection outside the new list.

@@ -223,6 +223,27 @@ private slots:
         QCOMPARE(ids, (QStringList{"doc-photoshop-Logo.psd", "doc-photoshop-Poster.psd"}));
     }
 
+    // A document merge gives every card a new id and its own order; the
+    // selection stays on its window all the same.
+    void documentMergeKeepsTheSelectedWindow()
+    {
+        SimScenarioBuilder builder = desktop();
+        builder.launch(Browser::photoshop, 501)
+            .window("A.psd @ 50%")
+            .windowNumber(101)
+            .window("B.psd @ 50%")
+            .windowNumber(102)
+            .window("C.psd @ 50%")
+            .windowNumber(103)
+            .documents({"C.psd", "B.psd", "A.psd"});
+        Overlay o(builder.build(), {Browser::photoshop});
+        o.controller.show(-1, std::nullopt);
+        QCOMPARE(o.selectedTitle(), QStringLiteral("C.psd @ 50%"));
+        QVERIFY(o.waitForMerges());
+        QCOMPARE(o.titles(), (QStringList{"C.psd", "B.psd", "A.psd"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("C.psd"));
+    }
+
     void mergesAfterHidingAreDropped()
     {
         SimScenarioBuilder builder = desktop();
