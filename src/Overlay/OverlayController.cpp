@@ -262,17 +262,27 @@ void OverlayController::integrate(const QList<SafariWindow>& merged, Browser bro
 
 void OverlayController::applyFilter(Selection selection, Anchor anchor)
 {
-    std::optional<SafariWindow> selectedWindow;
-    if (m_selectedIndex >= 0 && m_selectedIndex < m_windows.size())
-        selectedWindow = m_windows[m_selectedIndex];
+    // The pointer may rest on a card while a background pass lands: the
+    // release commits the hovered card, so the hover follows its window as
+    // the selection does.
+    const auto windowAt = [this](std::optional<int> index) -> std::optional<SafariWindow> {
+        if (index && *index >= 0 && *index < m_windows.size())
+            return m_windows[*index];
+        return std::nullopt;
+    };
+    const bool kept = selection == Selection::kept;
+    const std::optional<SafariWindow> selectedWindow =
+        kept ? windowAt(m_selectedIndex) : std::nullopt;
+    const std::optional<SafariWindow> hoveredWindow =
+        kept ? windowAt(m_hoveredIndex) : std::nullopt;
 
     WindowFilterResult result =
         filterWindows(allWindowsOrdered(), m_activeFilter, m_scope, m_searchQuery);
     m_preferences.noteProfiles(result.profiles);
 
-    const int selected = selection == Selection::reset
-                             ? 0
-                             : keptSelection(result.windows, selectedWindow, m_selectedIndex);
+    const int selected = kept ? keptSelection(result.windows, selectedWindow, m_selectedIndex) : 0;
+    const std::optional<int> hovered =
+        hoveredWindow ? sameWindowIndex(result.windows, *hoveredWindow) : std::nullopt;
 
     // Every field is in place before anyone hears of a change, so an
     // observer never sees a selection outside the new list.
@@ -280,7 +290,7 @@ void OverlayController::applyFilter(Selection selection, Anchor anchor)
     m_availableFilters = std::move(result.availableFilters);
     m_activeFilter = result.activeFilter;
     m_windows = std::move(result.windows);
-    m_hoveredIndex.reset();
+    m_hoveredIndex = hovered;
     m_groups = std::move(result.groups);
     m_selectedIndex = selected;
     emit availableFiltersChanged();

@@ -224,8 +224,8 @@ private slots:
     }
 
     // A document merge gives every card a new id and its own order; the
-    // selection stays on its window all the same.
-    void documentMergeKeepsTheSelectedWindow()
+    // selection and the hover stay on their windows all the same.
+    void documentMergeKeepsTheHighlightedWindows()
     {
         SimScenarioBuilder builder = desktop();
         builder.launch(Browser::photoshop, 501)
@@ -238,10 +238,12 @@ private slots:
             .documents({"C.psd", "B.psd", "A.psd"});
         Overlay o(builder.build(), {Browser::photoshop});
         o.controller.show(-1, std::nullopt);
+        o.controller.hoverCard(0); // A
         QCOMPARE(o.selectedTitle(), QStringLiteral("C.psd @ 50%"));
         QVERIFY(o.waitForMerges());
         QCOMPARE(o.titles(), (QStringList{"C.psd", "B.psd", "A.psd"}));
         QCOMPARE(o.selectedTitle(), QStringLiteral("C.psd"));
+        QCOMPARE(o.controller.hoveredIndex(), 2);
     }
 
     void mergesAfterHidingAreDropped()
