@@ -116,9 +116,12 @@ void OverlayController::show(int initialCycle, std::optional<Browser> scope)
     const bool warm =
         std::any_of(m_sessionBrowsers.cbegin(), m_sessionBrowsers.cend(),
                     [this](Browser app) { return !m_byBrowser.value(app).isEmpty(); });
-    if (!warm) {
-        for (Browser app : std::as_const(m_sessionBrowsers))
-            m_byBrowser.insert(app, sorted(m_windowService.discoverWindows(app)));
+    // A warm showing keeps its cached records but orders them by the present
+    // recent use: the window the last commit brought to the front has to
+    // lead its app, or a quick tap lands on it again instead of switching.
+    for (Browser app : std::as_const(m_sessionBrowsers)) {
+        m_byBrowser.insert(
+            app, sorted(warm ? m_byBrowser.value(app) : m_windowService.discoverWindows(app)));
     }
 
     applyFilter(Selection::reset, Anchor::none);
@@ -259,17 +262,27 @@ void OverlayController::integrate(const QList<SafariWindow>& merged, Browser bro
 
 void OverlayController::applyFilter(Selection selection, Anchor anchor)
 {
-    std::optional<QString> selectedId;
-    if (m_selectedIndex >= 0 && m_selectedIndex < m_windows.size())
-        selectedId = m_windows[m_selectedIndex].id();
+    // The pointer may rest on a card while a background pass lands: the
+    // release commits the hovered card, so the hover follows its window as
+    // the selection does.
+    const auto windowAt = [this](std::optional<int> index) -> std::optional<SafariWindow> {
+        if (index && *index >= 0 && *index < m_windows.size())
+            return m_windows[*index];
+        return std::nullopt;
+    };
+    const bool kept = selection == Selection::kept;
+    const std::optional<SafariWindow> selectedWindow =
+        kept ? windowAt(m_selectedIndex) : std::nullopt;
+    const std::optional<SafariWindow> hoveredWindow =
+        kept ? windowAt(m_hoveredIndex) : std::nullopt;
 
     WindowFilterResult result =
         filterWindows(allWindowsOrdered(), m_activeFilter, m_scope, m_searchQuery);
     m_preferences.noteProfiles(result.profiles);
 
-    const int selected = selection == Selection::reset
-                             ? 0
-                             : keptSelection(result.windows, selectedId, m_selectedIndex);
+    const int selected = kept ? keptSelection(result.windows, selectedWindow, m_selectedIndex) : 0;
+    const std::optional<int> hovered =
+        hoveredWindow ? sameWindowIndex(result.windows, *hoveredWindow) : std::nullopt;
 
     // Every field is in place before anyone hears of a change, so an
     // observer never sees a selection outside the new list.
@@ -277,7 +290,7 @@ void OverlayController::applyFilter(Selection selection, Anchor anchor)
     m_availableFilters = std::move(result.availableFilters);
     m_activeFilter = result.activeFilter;
     m_windows = std::move(result.windows);
-    m_hoveredIndex.reset();
+    m_hoveredIndex = hovered;
     m_groups = std::move(result.groups);
     m_selectedIndex = selected;
     emit availableFiltersChanged();

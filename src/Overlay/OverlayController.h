@@ -152,8 +152,8 @@ signals:
     void visibilityChanged(bool visible);
 
 private:
-    // What a filter pass does with the selection: back to the first card, or
-    // kept on the window it was on.
+    // What a filter pass does with the selection and the hover: the first
+    // card selected and no hover, or both kept on the windows they were on.
     enum class Selection { reset, kept };
     using Anchor = PanelPresenter::Anchor;
 

@@ -97,15 +97,27 @@ WindowFilterResult filterWindows(const QList<SafariWindow>& all,
     return result;
 }
 
-int keptSelection(const QList<SafariWindow>& windows, const std::optional<QString>& selectedId,
+std::optional<int> sameWindowIndex(const QList<SafariWindow>& windows, const SafariWindow& window)
+{
+    const QString id = window.id();
+    auto found = std::find_if(windows.cbegin(), windows.cend(),
+                              [&](const SafariWindow& card) { return card.id() == id; });
+    if (found == windows.cend() && window.windowID) {
+        found = std::find_if(windows.cbegin(), windows.cend(), [&](const SafariWindow& card) {
+            return card.browser == window.browser && card.windowID == window.windowID;
+        });
+    }
+    if (found == windows.cend())
+        return std::nullopt;
+    return int(found - windows.cbegin());
+}
+
+int keptSelection(const QList<SafariWindow>& windows, const std::optional<SafariWindow>& selected,
                   int selectedIndex)
 {
-    if (selectedId) {
-        const auto kept =
-            std::find_if(windows.cbegin(), windows.cend(),
-                         [&](const SafariWindow& window) { return window.id() == *selectedId; });
-        if (kept != windows.cend())
-            return int(kept - windows.cbegin());
+    if (selected) {
+        if (const std::optional<int> kept = sameWindowIndex(windows, *selected))
+            return *kept;
     }
     if (selectedIndex >= 0 && selectedIndex < windows.size())
         return selectedIndex;

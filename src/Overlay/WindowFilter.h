@@ -35,8 +35,14 @@ WindowFilterResult filterWindows(const QList<SafariWindow>& all,
                                  std::optional<Browser> activeFilter, std::optional<Browser> scope,
                                  const QString& searchQuery);
 
-// Where the selection lands when the cards change under it: on the first card
-// of the selected window when it is still listed, else at the same place, else
-// on the last card; 0 for no cards.
-int keptSelection(const QList<SafariWindow>& windows, const std::optional<QString>& selectedId,
+// The card of a window after the cards changed under it: its first card by
+// id, else the first card of its app with its window number, since a document
+// app's merge gives a listed window the id of its document and a re-listing
+// gives it back its own. None when the window is gone.
+std::optional<int> sameWindowIndex(const QList<SafariWindow>& windows, const SafariWindow& window);
+
+// Where the selection lands when the cards change under it: on the selected
+// window when it is still listed, else at the same place, else on the last
+// card; 0 for no cards.
+int keptSelection(const QList<SafariWindow>& windows, const std::optional<SafariWindow>& selected,
                   int selectedIndex);

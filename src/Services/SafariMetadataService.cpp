@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QSet>
 
 namespace {
 
@@ -304,14 +305,24 @@ QList<SafariWindow> SafariMetadataService::mergeAndEnrich(const QList<SafariWind
         unmatched.erase(entry);
     }
 
+    // A window number belongs to one window. A script-only window given a
+    // number that another window of this merge holds would take that
+    // window's id, and the overlay keeps one record per id; two windows of
+    // one title, one of them on another Space, are common.
+    QSet<quint32> heldNumbers;
+    for (const SafariWindow& window : std::as_const(merged)) {
+        if (window.windowID)
+            heldNumbers.insert(*window.windowID);
+    }
     const pid_t pid = mergePid(axWindows, browser);
     for (const WindowMetadata& entry : unmatched) {
         SafariWindow window = scriptOnlyWindow(browser, pid, entry);
         if (!entry.name.isEmpty()) {
             for (const CGWindowRecord& record : windowService.cgWindowInfo(pid)) {
-                if (record.name == entry.name) {
+                if (record.name == entry.name && !heldNumbers.contains(record.id)) {
                     window.windowID = record.id;
                     window.frame = record.bounds;
+                    heldNumbers.insert(record.id);
                     break;
                 }
             }

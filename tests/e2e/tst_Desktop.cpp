@@ -277,6 +277,24 @@ private slots:
         QVERIFY(!waitForLine(QStringLiteral("Frontmost:"), 500));
     }
 
+    // A single quick tap always switches: each showing opens from the cards
+    // the last one listed, yet takes its step from the window in front.
+    void quickTapsAlternateBetweenTwoWindows()
+    {
+        QVERIFY(!start().isEmpty());
+        QCOMPARE(waitForLine(QStringLiteral("Frontmost:")),
+                 QStringLiteral("Frontmost: [Safari] Work — Inbox"));
+        const QStringList alternate{QStringLiteral("Frontmost: [Safari] Work — Quarterly Plan"),
+                                    QStringLiteral("Frontmost: [Safari] Work — Inbox")};
+        for (int tap = 0; tap < 10; ++tap) {
+            xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
+            key({QStringLiteral("Tab")});
+            xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
+            QCOMPARE(waitForLine(QStringLiteral("Frontmost:"), 3000), alternate[tap % 2]);
+            QTRY_VERIFY(!visibleWindow(QStringLiteral("Tessel Nav Switcher")));
+        }
+    }
+
     // The panel drags by any part of it that is not a card, a chip or the
     // search pill, and stores where it was put.
     // The points follow the default metrics: 24 of padding, cards 280 wide

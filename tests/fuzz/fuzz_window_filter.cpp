@@ -9,7 +9,8 @@
 // - the chips are the apps with a window in the unfiltered list, in roster
 //   order, and an app filter survives only when its app is among them;
 // - the selection after the pass is a card of the new list (0 when there is
-//   none), and the first card of the selected window when it is still listed.
+//   none): the first card of the selected window when it is still listed by
+//   id, else the first card of its app with its window number, if any.
 
 #include "FuzzInput.h"
 #include "Overlay/WindowFilter.h"
@@ -43,6 +44,10 @@ SafariWindow anyWindow(FuzzInput& input)
             QUrl(input.textOrWord({"https://www.example.org/a?q=Inbox",
                                    "file:///home/me/Docs/%C3%A9t%C3%A9.txt", "about:blank", ""}));
     window.frame = QRectF(input.range(0, 3), input.range(0, 3), 400, 300);
+    // A document app's record with a script id and a window number has a
+    // "doc-" id: one window, several ids.
+    if (input.flag())
+        window.scriptWindowID = input.textOrWord({"Poster.psd", "7"});
     return window;
 }
 
@@ -126,24 +131,30 @@ void checkPass(const QList<SafariWindow>& all, std::optional<Browser> activeFilt
     FUZZ_CHECK(grouped == result.windows.size(), QStringLiteral("the groups miss cards"));
 }
 
-void checkSelection(const QList<SafariWindow>& windows, const std::optional<QString>& selectedId,
+void checkSelection(const QList<SafariWindow>& windows, const std::optional<SafariWindow>& chosen,
                     int selectedIndex)
 {
-    const int selected = keptSelection(windows, selectedId, selectedIndex);
+    const int selected = keptSelection(windows, chosen, selectedIndex);
     if (windows.isEmpty()) {
         FUZZ_CHECK(selected == 0, QStringLiteral("selection %1 of no cards").arg(selected));
         return;
     }
     FUZZ_CHECK(selected >= 0 && selected < windows.size(),
                QStringLiteral("selection %1 of %2 cards").arg(selected).arg(windows.size()));
-    if (!selectedId)
+    if (!chosen)
         return;
-    for (qsizetype i = 0; i < windows.size(); ++i) {
-        if (windows[i].id() == *selectedId) {
-            FUZZ_CHECK(selected == i, QStringLiteral("the selected window moved from card %1 to %2")
-                                          .arg(i)
-                                          .arg(selected));
-            return;
+    for (const bool byNumber : {false, true}) {
+        for (qsizetype i = 0; i < windows.size(); ++i) {
+            const SafariWindow& card = windows[i];
+            if (byNumber ? chosen->windowID && card.browser == chosen->browser &&
+                               card.windowID == chosen->windowID
+                         : card.id() == chosen->id()) {
+                FUZZ_CHECK(selected == i,
+                           QStringLiteral("the selected window moved from card %1 to %2")
+                               .arg(i)
+                               .arg(selected));
+                return;
+            }
         }
     }
 }
@@ -164,10 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString query = input.textOrWord({"inbox", "\u00c9T\u00c9", "Safari", "www", "/", "%"});
     checkPass(all, activeFilter, scope, query);
 
-    std::optional<QString> selectedId;
+    std::optional<SafariWindow> chosen;
     if (!all.isEmpty() && input.flag())
-        selectedId = all[input.range(0, int(all.size()) - 1)].id();
+        chosen = all[input.range(0, int(all.size()) - 1)];
     const WindowFilterResult result = filterWindows(all, activeFilter, scope, query);
-    checkSelection(result.windows, selectedId, input.range(-2, 30));
+    checkSelection(result.windows, chosen, input.range(-2, 30));
     return 0;
 }

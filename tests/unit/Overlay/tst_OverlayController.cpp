@@ -78,8 +78,9 @@ private slots:
     }
 
     // The first showing lists at once; the next opens from the cache with
-    // last time's cards and takes its step there, then the background
-    // re-listing brings in the new order and keeps the selected window.
+    // last time's cards in the present order of recent use and takes its
+    // step there, then the background re-listing brings in the new window
+    // and keeps the selected one.
     void coldThenWarm()
     {
         SimScenarioBuilder builder = desktop();
@@ -95,13 +96,13 @@ private slots:
         o.changeModel([](SimModel& m) { m.instance(601)->windows.append(window("D", 104)); });
 
         o.controller.show(1, std::nullopt);
-        QCOMPARE(o.titles(), (QStringList{"Photo", "A", "B", "C"}));
-        QCOMPARE(o.selectedTitle(), QStringLiteral("A"));
+        QCOMPARE(o.titles(), (QStringList{"Photo", "B", "A", "C"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("B"));
         QVERIFY(o.controller.hostingView() != firstView);
-        o.controller.cycle(1); // the user moves on to B before the lists arrive
+        o.controller.cycle(1); // the user moves on to A before the lists arrive
         o.controller.finishBackgroundDiscovery();
         QCOMPARE(o.titles(), (QStringList{"Photo", "B", "A", "C", "D"}));
-        QCOMPARE(o.selectedTitle(), QStringLiteral("B"));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("A"));
         QCOMPARE(o.controller.cachedWindows(Browser::textedit).size(), 4);
     }
 
@@ -187,17 +188,22 @@ private slots:
     void mergeKeepsTheFirstOfOneId()
     {
         SimScenarioBuilder builder = desktop();
-        builder.launch(Browser::safari, 501).window("Inbox").windowNumber(101);
+        // Two listed windows that the window server reports under one number.
+        builder.launch(Browser::safari, 501)
+            .window("Inbox")
+            .windowNumber(101)
+            .window("Inbox")
+            .windowNumber(101);
         Overlay o(builder.build(), {Browser::safari});
-        // The second entry is matched to the same window-server record.
         o.sim.control.changeScripting(Browser(Browser::safari).bundleID(), [](SimScripting& s) {
             s.replyOverride = AEDescriptor::list({scriptEntry("1", "Inbox", "https://first/"),
                                                   scriptEntry("2", "Inbox", "https://second/")});
         });
         o.controller.show(0, std::nullopt);
         QVERIFY(o.waitForMerges());
-        QCOMPARE(o.controller.windows().size(), 1);
-        QCOMPARE(o.controller.windows().first().tabURL, QUrl("https://first/"));
+        QCOMPARE(o.controller.windows().size(), 2);
+        for (const SafariWindow& window : o.controller.windows())
+            QCOMPARE(window.tabURL, QUrl("https://first/"));
     }
 
     void documentAppMergeReplacesTheList()
@@ -215,6 +221,29 @@ private slots:
         for (const SafariWindow& w : o.controller.windows())
             ids << w.id();
         QCOMPARE(ids, (QStringList{"doc-photoshop-Logo.psd", "doc-photoshop-Poster.psd"}));
+    }
+
+    // A document merge gives every card a new id and its own order; the
+    // selection and the hover stay on their windows all the same.
+    void documentMergeKeepsTheHighlightedWindows()
+    {
+        SimScenarioBuilder builder = desktop();
+        builder.launch(Browser::photoshop, 501)
+            .window("A.psd @ 50%")
+            .windowNumber(101)
+            .window("B.psd @ 50%")
+            .windowNumber(102)
+            .window("C.psd @ 50%")
+            .windowNumber(103)
+            .documents({"C.psd", "B.psd", "A.psd"});
+        Overlay o(builder.build(), {Browser::photoshop});
+        o.controller.show(-1, std::nullopt);
+        o.controller.hoverCard(0); // A
+        QCOMPARE(o.selectedTitle(), QStringLiteral("C.psd @ 50%"));
+        QVERIFY(o.waitForMerges());
+        QCOMPARE(o.titles(), (QStringList{"C.psd", "B.psd", "A.psd"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("C.psd"));
+        QCOMPARE(o.controller.hoveredIndex(), 2);
     }
 
     void mergesAfterHidingAreDropped()

@@ -190,26 +190,35 @@ private slots:
         QVERIFY(o.controller.searchQuery().isEmpty());
     }
 
-    // A background re-filter after the user picked a card.
+    // A background re-filter after the user picked a card, or while the
+    // pointer rests on one.
     void reFilterKeepsTheSelection_data()
     {
         QTest::addColumn<int>("picked");
+        QTest::addColumn<bool>("pointerRests");
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("selected");
-        QTest::newRow("moved: followed") << 2 << "raise"
-                                         << "C" << 0;
-        QTest::newRow("gone: the index stays") << 1 << "remove"
-                                               << "B" << 1;
-        QTest::newRow("gone from the end: clamped") << 3 << "remove"
-                                                    << "D" << 2;
+        QTest::addColumn<int>("highlighted");
+        QTest::addColumn<bool>("hovered");
+        QTest::newRow("moved: followed") << 2 << false << "raise"
+                                         << "C" << 0 << false;
+        QTest::newRow("gone: the index stays") << 1 << false << "remove"
+                                               << "B" << 1 << false;
+        QTest::newRow("gone from the end: clamped") << 3 << false << "remove"
+                                                    << "D" << 2 << false;
+        QTest::newRow("hovered and moved: the hover follows") << 2 << true << "raise"
+                                                              << "C" << 0 << true;
+        QTest::newRow("hovered and gone: the selection shows") << 1 << true << "remove"
+                                                               << "B" << 0 << false;
     }
     void reFilterKeepsTheSelection()
     {
         QFETCH(int, picked);
+        QFETCH(bool, pointerRests);
         QFETCH(QString, change);
         QFETCH(QString, title);
-        QFETCH(int, selected);
+        QFETCH(int, highlighted);
+        QFETCH(bool, hovered);
         Selection o(twoApps({}, {"A", "B", "C", "D"}));
         o.controller.show(0, std::nullopt);
         o.controller.hide();
@@ -224,9 +233,11 @@ private slots:
         });
         o.controller.show(0, std::nullopt);
         o.controller.hoverCard(picked);
-        o.controller.cycle(0);
+        if (!pointerRests)
+            o.controller.cycle(0);
         o.controller.finishBackgroundDiscovery();
-        QCOMPARE(o.controller.selectedIndex(), selected);
+        QCOMPARE(o.controller.highlightedIndex(), highlighted);
+        QCOMPARE(o.controller.hoveredIndex().has_value(), hovered);
     }
 };
 

@@ -315,15 +315,22 @@ private slots:
                       .windowNumber(23)
                       .script("3")
                       .onlyScripting()
+                      .window("zsh", {130, 130, 600, 400})
+                      .script("4")
+                      .onlyScripting()
                       .build());
         const QList<SafariWindow> merged = f.merge(Browser::terminal);
-        QCOMPARE(merged.size(), 3);
+        QCOMPARE(merged.size(), 4);
         QCOMPARE(merged[0].scriptWindowID, "1");
         QCOMPARE(merged[1].scriptWindowID, "2");
         QCOMPARE(merged[2].scriptWindowID, "3");
-        // The extra entry finds the first window-server record of that name.
-        QCOMPARE(merged[2].windowID, 21u);
-        QCOMPARE(merged[2].frame, QRectF(0, 0, 600, 400));
+        // An extra entry takes the first record of that name that no window
+        // of the merge holds yet; with none left it gets no number.
+        QCOMPARE(merged[2].windowID, 23u);
+        QCOMPARE(merged[2].frame, QRectF(90, 90, 600, 400));
+        QCOMPARE(merged[3].scriptWindowID, "4");
+        QVERIFY(!merged[3].windowID);
+        QCOMPARE(merged[3].frame, QRectF());
     }
 
     void scriptOnlyWindowWithoutWindowServerName()
