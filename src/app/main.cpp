@@ -101,7 +101,9 @@ int normalStart(QApplication& app)
         crashReporter, StandardOutput::printLine, [] { QCoreApplication::quit(); }});
     desktop.showCoveringScreen();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
-    return app.exec();
+    const int status = app.exec();
+    delegate.applicationWillTerminate();
+    return status;
 }
 
 } // namespace

@@ -503,6 +503,8 @@ private slots:
         QVERIFY(m_program.waitForFinished(5000));
         QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program.exitCode(), 0);
+        // A quit is no failed launch: the next start does not count it.
+        QCOMPARE(storedDefaults().value(QStringLiteral("launchAttempts")), QJsonValue(0));
     }
 
     // A logout or a service stop ends the program as Quit does: a setting
