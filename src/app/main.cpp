@@ -72,7 +72,7 @@ int normalStart(QApplication& app)
     MessageBoxAlerts alerts;
     QtEventMonitors monitors(hostKeyCode);
     QNetworkAccessManager network;
-    CrashReporter crashReporter(defaults, alerts, network, CrashReporter::productConfig());
+    CrashReporter crashReporter(defaults, alerts, network, clock, CrashReporter::productConfig());
 
     // The status item goes into the desktop's tray where there is one, else
     // into the menu bar of the simulated desktop.
