@@ -2,6 +2,7 @@
 // logs beside one new log of 200 MB. The time of one check (listing, dates,
 // reading the report), and how much of the log is read and held.
 #include "Platform/Sim/SimAlerts.h"
+#include "Platform/Sim/SimClock.h"
 #include "Platform/Sim/SimUserDefaults.h"
 #include "Services/CrashLogText.h"
 #include "Services/CrashReporter.h"
@@ -65,6 +66,7 @@ void BM_CheckForCrashes(benchmark::State& state)
     const bool withNewLog = state.range(0) != 0;
     SimAlerts alerts;
     QNetworkAccessManager network;
+    const SimClock clock;
     CrashReporter::Config config;
     config.logFolder = folder().dir.path();
     config.promptDelay = 1h; // the prompt never comes up here
@@ -74,7 +76,7 @@ void BM_CheckForCrashes(benchmark::State& state)
         defaults.set(CrashReporter::lastHandledKey,
                      double((withNewLog ? base : base.addSecs(120)).toSecsSinceEpoch()));
         const qint64 before = residentBytes();
-        auto reporter = std::make_unique<CrashReporter>(defaults, alerts, network, config);
+        auto reporter = std::make_unique<CrashReporter>(defaults, alerts, network, clock, config);
         reporter->checkForCrashes();
         held = std::max(held, residentBytes() - before);
     }

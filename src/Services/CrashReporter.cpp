@@ -2,6 +2,7 @@
 
 #include "Models/AppVersion.h"
 #include "Platform/Alerts.h"
+#include "Platform/Clock.h"
 #include "Platform/UserDefaults.h"
 #include "Services/CrashLogText.h"
 
@@ -187,8 +188,8 @@ QString CrashReporter::systemDescription(const QString& name, const QString& ver
 }
 
 CrashReporter::CrashReporter(UserDefaults& defaults, Alerts& alerts, QNetworkAccessManager& network,
-                             Config config, QObject* parent)
-    : QObject(parent), m_defaults(defaults), m_alerts(alerts), m_network(network),
+                             const Clock& clock, Config config, QObject* parent)
+    : QObject(parent), m_defaults(defaults), m_alerts(alerts), m_network(network), m_clock(clock),
       m_config(std::move(config))
 {
 }
@@ -197,8 +198,13 @@ void CrashReporter::checkForCrashes()
 {
     const double last = m_defaults.number(lastHandledKey).value_or(0);
     const std::optional<QList<CrashLog>> logs = newLogs(m_config.logFolder, last);
-    if (!logs || logs->isEmpty())
+    if (!logs || logs->isEmpty()) {
+        // Without a time to compare with, the first crash would only be
+        // recorded, like the logs already there at the first look.
+        if (last == 0)
+            m_defaults.set(lastHandledKey, seconds(m_clock.now().toMSecsSinceEpoch()));
         return;
+    }
 
     // Recorded before anything is shown, so that a log is offered at most once.
     m_defaults.set(lastHandledKey, seconds(logs->first().modifiedMSecs));

@@ -7,6 +7,7 @@
 #include <chrono>
 
 class Alerts;
+class Clock;
 class QNetworkAccessManager;
 class UserDefaults;
 
@@ -16,7 +17,9 @@ class UserDefaults;
 //
 // The only stored state is the modification time of the newest log already
 // handled, written before the user is asked, so a log is offered at most once
-// whatever happens to it. Nothing is retried.
+// whatever happens to it. Nothing is retried. The logs found at the very first
+// look are only recorded; a first look that finds none records its own time,
+// so that the first crash after it is offered.
 class CrashReporter final : public QObject {
     Q_OBJECT
 public:
@@ -48,9 +51,9 @@ public:
     static QString systemDescription(const QString& name, const QString& version,
                                      const QString& build);
 
-    // The defaults, alerts and network must outlive the reporter.
+    // The defaults, alerts, network and clock must outlive the reporter.
     CrashReporter(UserDefaults& defaults, Alerts& alerts, QNetworkAccessManager& network,
-                  Config config, QObject* parent = nullptr);
+                  const Clock& clock, Config config, QObject* parent = nullptr);
 
     // Never fails visibly: a folder that cannot be listed or a log that
     // cannot be read means no prompt.
@@ -64,5 +67,6 @@ private:
     UserDefaults& m_defaults;
     Alerts& m_alerts;
     QNetworkAccessManager& m_network;
+    const Clock& m_clock;
     Config m_config;
 };

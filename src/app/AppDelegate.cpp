@@ -184,10 +184,9 @@ void AppDelegate::applicationDidFinishLaunching()
                 "Safe mode: %1 rapid launch attempts — scripting benched for this session.")
                 .arg(attempts));
     }
-    // Only a process that lives this long clears the count, so launches that
-    // die young add up to safe mode.
-    QTimer::singleShot(m_timings.launchAttemptsReset, this,
-                       [this] { m_environment.platform.defaults.set(launchAttemptsKey, 0); });
+    // A process that lives this long, or ends in order, clears the count, so
+    // only launches that die young add up to safe mode.
+    QTimer::singleShot(m_timings.launchAttemptsReset, this, &AppDelegate::resetLaunchAttempts);
 
     m_environment.crashReporter.checkForCrashes();
     createStatusItem();
@@ -202,6 +201,18 @@ void AppDelegate::applicationDidFinishLaunching()
         if (self)
             self->warmUp();
     });
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    // A person who quits and reopens the program, as the setup window and
+    // the Screen Recording alert ask, must not land in safe mode.
+    resetLaunchAttempts();
+}
+
+void AppDelegate::resetLaunchAttempts()
+{
+    m_environment.platform.defaults.set(launchAttemptsKey, 0);
 }
 
 void AppDelegate::warmUp()

@@ -72,6 +72,9 @@ public:
 
     // The launch sequence, once the event loop is about to run.
     void applicationDidFinishLaunching();
+    // An orderly end (Quit, the desktop's close request, a termination
+    // signal), once the event loop has returned.
+    void applicationWillTerminate();
     // Fills the shortcut's providers and callbacks and starts its event tap.
     void setupHotkey();
 
@@ -103,6 +106,7 @@ public:
     bool hasOverlayController() const { return m_overlayController != nullptr; }
 
 private:
+    void resetLaunchAttempts();
     void createStatusItem();
     void popUpStatusMenu();
     void warmUp();

@@ -2,6 +2,7 @@
 #include "app/HeapPolicy.h"
 #include "app/QtArguments.h"
 #include "app/RenderModes.h"
+#include "app/TerminationSignals.h"
 
 #include "Platform/Clock.h"
 #include "Platform/Live/DesktopUrlOpener.h"
@@ -45,6 +46,10 @@ std::optional<quint16> hostKeyCode(const QKeyEvent& event)
 // screens and URL opening are the real ones.
 int normalStart(QApplication& app)
 {
+    // Made first and so gone last: a second signal ends the program at once
+    // also while the rest is taken down.
+    TerminationSignals terminationSignals;
+
     // A scenario that does not load stops the program before anything starts.
     const QString scenario = qEnvironmentVariable("TESSEL_SIM_SCENARIO");
     SimScenario::Result loaded =
@@ -67,7 +72,7 @@ int normalStart(QApplication& app)
     MessageBoxAlerts alerts;
     QtEventMonitors monitors(hostKeyCode);
     QNetworkAccessManager network;
-    CrashReporter crashReporter(defaults, alerts, network, CrashReporter::productConfig());
+    CrashReporter crashReporter(defaults, alerts, network, clock, CrashReporter::productConfig());
 
     // The status item goes into the desktop's tray where there is one, else
     // into the menu bar of the simulated desktop.
@@ -82,8 +87,11 @@ int normalStart(QApplication& app)
                      [&monitors](MonitoredEvent::Type type) {
                          monitors.dispatchGlobal(MonitoredEvent{type, 0, nullptr});
                      });
-    // The simulated screen going away ends the session.
+    // The simulated screen going away ends the session, and so do the
+    // signals of a logout or a service stop, both as Quit does.
     QObject::connect(&desktop, &SimDesktopWindow::closed, &app, &QCoreApplication::quit);
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &app,
+                     &QCoreApplication::quit);
 
     Platform platform{host.accessibility, host.windowServer, host.screenCapture, host.appleScript,
                       host.workspace,     urlOpener,         host.eventTap,      loginItems,
@@ -93,7 +101,9 @@ int normalStart(QApplication& app)
         crashReporter, StandardOutput::printLine, [] { QCoreApplication::quit(); }});
     desktop.showCoveringScreen();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
-    return app.exec();
+    const int status = app.exec();
+    delegate.applicationWillTerminate();
+    return status;
 }
 
 } // namespace

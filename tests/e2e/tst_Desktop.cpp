@@ -13,6 +13,8 @@
 
 #include <optional>
 
+#include <signal.h>
+
 namespace {
 
 constexpr int lineTimeout = 15000;
@@ -169,6 +171,21 @@ class TestDesktop : public QObject {
         xdotool(
             QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} +
             keys);
+    }
+
+    // The settings file as the program left it.
+    QJsonObject storedDefaults()
+    {
+        QFile file(m_home.filePath(QStringLiteral("config/TesselNav/defaults.json")));
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                              : QJsonObject();
+    }
+
+    // The status item, at the right end of the desktop's menu bar.
+    static QStringList moveToStatusItem(const Geometry& screen)
+    {
+        return {QStringLiteral("mousemove"), QString::number(screen.x + screen.width - 21),
+                QString::number(screen.y + 13)};
     }
 
     // The switcher's panel while it is shown.
@@ -341,10 +358,7 @@ private slots:
         const QPointF centre(dragged.x + dragged.width / 2.0,
                              1000 - dragged.y - dragged.height / 2.0);
         const auto stored = [this] {
-            QFile file(m_home.filePath(QStringLiteral("config/TesselNav/defaults.json")));
-            const QJsonObject values = file.open(QIODevice::ReadOnly)
-                                           ? QJsonDocument::fromJson(file.readAll()).object()
-                                           : QJsonObject();
+            const QJsonObject values = storedDefaults();
             if (!values.value(QStringLiteral("panelHasCustomCenter")).toBool())
                 return QPointF(-1e9, -1e9);
             return QPointF(values.value(QStringLiteral("panelCustomCenterX")).toDouble(),
@@ -447,10 +461,8 @@ private slots:
         QVERIFY(!desktop.isEmpty());
         const auto setup = waitForWindow(QStringLiteral("Tessel Nav Setup"));
         QVERIFY(setup);
-        const Geometry screen = geometry(desktop);
-        const QStringList onItem{
-            QStringLiteral("mousemove"), QString::number(screen.x + screen.width - 21),
-            QString::number(screen.y + 13), QStringLiteral("click"), QStringLiteral("1")};
+        const QStringList onItem = moveToStatusItem(geometry(desktop))
+                                   << QStringLiteral("click") << QStringLiteral("1");
         const auto panelShown = [this] {
             return visibleWindow(QStringLiteral("^Tessel Nav$")).has_value();
         };
@@ -476,12 +488,10 @@ private slots:
         const QString desktop = start(QStringLiteral("desktop.json"));
         QVERIFY(!desktop.isEmpty());
         const Geometry screen = geometry(desktop);
-        const QString itemX = QString::number(screen.x + screen.width - 21);
-        const QString itemY = QString::number(screen.y + 13);
         // A storm of clicks on the item first: the program stays well.
-        xdotool({QStringLiteral("mousemove"), itemX, itemY, QStringLiteral("click"),
-                 QStringLiteral("--repeat"), QStringLiteral("100"), QStringLiteral("--delay"),
-                 QStringLiteral("10"), QStringLiteral("1")});
+        xdotool(moveToStatusItem(screen)
+                << QStringLiteral("click") << QStringLiteral("--repeat") << QStringLiteral("100")
+                << QStringLiteral("--delay") << QStringLiteral("10") << QStringLiteral("1"));
         QTest::qWait(400);
         QCOMPARE(m_program.state(), QProcess::Running);
         if (!visibleWindow(QStringLiteral("^Tessel Nav$")))
@@ -511,6 +521,43 @@ private slots:
         QVERIFY(m_program.waitForFinished(5000));
         QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program.exitCode(), 0);
+        // A quit is no failed launch: the next start does not count it.
+        QCOMPARE(storedDefaults().value(QStringLiteral("launchAttempts")), QJsonValue(0));
+    }
+
+    // A logout or a service stop ends the program as Quit does: a setting
+    // changed twice in quick succession reaches the file.
+    void terminationSignalKeepsTheLastChange()
+    {
+        const QString desktop = start(QStringLiteral("desktop.json"));
+        QVERIFY(!desktop.isEmpty());
+        xdotool(moveToStatusItem(geometry(desktop))
+                << QStringLiteral("click") << QStringLiteral("1"));
+        const auto panel = waitForWindow(QStringLiteral("^Tessel Nav$"));
+        QVERIFY(panel);
+        const Geometry shown = geometry(*panel);
+        // Settings… is the third row from the bottom.
+        xdotool({QStringLiteral("mousemove"), QString::number(shown.center().x()),
+                 QString::number(shown.y + shown.height - 131), QStringLiteral("click"),
+                 QStringLiteral("1")});
+        const auto settings = waitForWindow(QStringLiteral("Tessel Nav Settings"));
+        QVERIFY(settings);
+        // The General tab's first shortcut preset takes the keyboard; the
+        // arrow keys then step to the next two.
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), *settings,
+                 QStringLiteral("40"), QStringLiteral("326"), QStringLiteral("click"),
+                 QStringLiteral("1")});
+        QTRY_COMPARE(storedDefaults().value(QStringLiteral("shortcutPreset")),
+                     QJsonValue(QStringLiteral("optionTab")));
+        QTest::qWait(300);
+        key({QStringLiteral("Down"), QStringLiteral("Down")});
+        QTest::qWait(100);
+        QVERIFY(::kill(pid_t(m_program.processId()), SIGTERM) == 0);
+        QVERIFY(m_program.waitForFinished(5000));
+        QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program.exitCode(), 0);
+        QCOMPARE(storedDefaults().value(QStringLiteral("shortcutPreset")),
+                 QJsonValue(QStringLiteral("optionGrave")));
     }
 };
 

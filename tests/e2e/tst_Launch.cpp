@@ -31,13 +31,18 @@ Run launch(const QString& configHome, const QString& scenario = {})
     QByteArray out;
     while (!out.contains("Screen Recording: ") && process.waitForReadyRead(30000))
         out += process.readAllStandardOutput();
-    if (process.state() != QProcess::NotRunning) {
+    const bool launched = process.state() != QProcess::NotRunning;
+    if (launched) {
         process.waitForReadyRead(200);
-        process.kill();
-        process.waitForFinished();
+        // Ended as a logout ends it, with what it holds written.
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+        }
     }
     out += process.readAllStandardOutput();
-    const bool exited = process.exitStatus() == QProcess::NormalExit;
+    const bool exited = !launched && process.exitStatus() == QProcess::NormalExit;
     return {exited ? process.exitCode() : -1, QString::fromUtf8(out),
             QString::fromUtf8(process.readAllStandardError())};
 }

@@ -43,6 +43,7 @@
 
 #include "FuzzInput.h"
 #include "Platform/Sim/SimAlerts.h"
+#include "Platform/Sim/SimClock.h"
 #include "Platform/Sim/SimUserDefaults.h"
 #include "Services/CrashLogText.h"
 #include "Services/CrashReporter.h"
@@ -667,6 +668,7 @@ void scan(FuzzInput& input)
     SimAlerts alerts;
     alerts.answerNext({sendReport ? 0 : 1, {email, note}});
     FakeNetwork network(status);
+    const SimClock clock;
     CrashReporter::Config config;
     config.logFolder = folder;
     config.endpoint = QUrl(QStringLiteral("https://crash.example.org/api/crash"));
@@ -675,13 +677,16 @@ void scan(FuzzInput& input)
     config.promptDelay = 0ms;
     config.uploadTimeout = 1s;
     {
-        CrashReporter reporter(defaults, alerts, network, config);
+        CrashReporter reporter(defaults, alerts, network, clock, config);
         reporter.checkForCrashes();
         settle();
     }
 
     const QVariant after = defaults.object(CrashReporter::lastHandledKey);
-    if (logs.isEmpty()) {
+    if (logs.isEmpty() && last == 0) {
+        FUZZ_CHECK(sameNumber(after, seconds(clock.now().toMSecsSinceEpoch())),
+                   QStringLiteral("a first look without a log did not store its time"));
+    } else if (logs.isEmpty()) {
         FUZZ_CHECK(sameNumber(after, stored), QStringLiteral("stored time changed without a log"));
     } else {
         FUZZ_CHECK(after.typeId() == QMetaType::Double &&
@@ -736,7 +741,7 @@ void scan(FuzzInput& input)
     }
 
     // The next launch: everything found is handled already.
-    CrashReporter again(defaults, alerts, network, config);
+    CrashReporter again(defaults, alerts, network, clock, config);
     again.checkForCrashes();
     settle();
     FUZZ_CHECK(alerts.shown().size() == shown.size() &&

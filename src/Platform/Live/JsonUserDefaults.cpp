@@ -206,12 +206,11 @@ void JsonUserDefaults::keepAside(const QString& reason, const QString& outcome)
 void JsonUserDefaults::store(const QString& key)
 {
     m_unsaved.insert(key);
-    if (m_repeatTimer.isActive() && key == m_repeatedKey) {
+    if (m_repeatTimer.isActive()) {
         m_repeatWaiting = true;
         return;
     }
     write();
-    m_repeatedKey = key;
     m_repeatTimer.start();
 }
 

@@ -27,11 +27,13 @@
 // A write that fails is reported; the value is kept in memory and goes to the
 // file with the next write.
 //
-// A key written again within `repeatInterval` of its own last write waits for
-// the end of that interval, as a dragged slider's does: the file then follows
-// a drag a few times a second instead of being read, written and synced at
-// every mouse move. A write of any other key goes to the file at once, taking
-// a waiting one with it, and so does a waiting one when the store goes.
+// A write goes to the file at once when none went within `repeatInterval`;
+// otherwise it waits for the end of that interval, whichever keys it holds,
+// and takes every change made meanwhile with it. A drag, whatever keys it
+// changes (the panel's centre is three), then reaches the file a few times a
+// second instead of being read, written and synced at every mouse move, and
+// its last value arrives when the interval ends. A waiting write also goes
+// when the store does.
 // Not thread-safe: the settings store uses it from the main thread, whose
 // event loop ends the intervals.
 class JsonUserDefaults final : public UserDefaults {
@@ -67,9 +69,7 @@ private:
     QSet<QString> m_unsaved;
     // Set when a file could not be read nor moved aside: writing would destroy it.
     bool m_readOnly = false;
-    // The key of the last write, while its interval runs; whether it has been
-    // written again since.
-    QString m_repeatedKey;
+    // Whether a change waits for the interval that the last write started.
     bool m_repeatWaiting = false;
     QTimer m_repeatTimer;
 };

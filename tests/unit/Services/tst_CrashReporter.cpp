@@ -1,5 +1,6 @@
 #include "Models/AppVersion.h"
 #include "Platform/Sim/SimAlerts.h"
+#include "Platform/Sim/SimClock.h"
 #include "Platform/Sim/SimUserDefaults.h"
 #include "Services/CrashReporter.h"
 #include "support/LocalHttpServer.h"
@@ -74,7 +75,7 @@ struct Launches {
 
     void launch()
     {
-        reporter = std::make_unique<CrashReporter>(defaults, alerts, network, config);
+        reporter = std::make_unique<CrashReporter>(defaults, alerts, network, clock, config);
         reporter->checkForCrashes();
     }
     std::optional<double> stored() const { return defaults.number(CrashReporter::lastHandledKey); }
@@ -91,6 +92,7 @@ struct Launches {
     }
 
     QTemporaryDir dir;
+    SimClock clock{base};
     SimUserDefaults defaults;
     SimAlerts alerts;
     QNetworkAccessManager network;
@@ -231,6 +233,22 @@ private slots:
         QTRY_COMPARE(l.alerts.shown().size(), 2);
         QCOMPARE(l.alerts.shown().first().informativeText, singlePrompt);
         QCOMPARE(*l.stored(), seconds(base.addSecs(60)));
+    }
+
+    // An install that has not crashed yet: the system makes the folder with
+    // the first log.
+    void firstCrashIsOffered()
+    {
+        Launches l;
+        l.config.logFolder = l.dir.filePath("DiagnosticReports");
+        l.launch();
+        QVERIFY(l.settle().isEmpty());
+
+        QVERIFY(QDir().mkdir(l.config.logFolder));
+        l.writeLog("DiagnosticReports/TesselNav.ips", base.addSecs(60));
+        l.launch();
+        QTRY_COMPARE(l.alerts.shown().size(), 2);
+        QCOMPARE(l.stored(), std::optional<double>(seconds(base.addSecs(60))));
     }
 
     void severalNewLogsSendTheNewest()

@@ -449,6 +449,9 @@ private slots:
         p.noteProfiles({"Home"});
         QCOMPARE(p.knownProfiles(), QStringList({"Home", "Work"}));
 
+        // Written at the end of the interval that the last write started.
+        QTRY_COMPARE(JsonUserDefaults(path).stringList("knownProfiles"),
+                     QStringList({"Home", "Work"}));
         const JsonUserDefaults reread(path);
         QCOMPARE(reread.number("cardWidth"), std::optional<double>(520));
         QCOMPARE(reread.string("layoutMode"), std::optional<QString>("grid"));

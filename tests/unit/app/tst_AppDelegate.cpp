@@ -77,7 +77,8 @@ const QString settingsTitle = QStringLiteral("Tessel Nav Settings");
 
 struct Harness {
     explicit Harness(SimModel model = desktop(), AppTimings timings = {1h, 10ms, 5s, 20ms})
-        : sim(std::move(model)), crashReporter(sim.defaults, alerts, network, crashConfig(logs))
+        : sim(std::move(model)),
+          crashReporter(sim.defaults, alerts, network, sim.clock, crashConfig(logs))
     {
         delegate = std::make_unique<AppDelegate>(
             AppEnvironment{sim.platform(), alerts, statusBar, monitors, crashReporter,

@@ -177,8 +177,8 @@ private slots:
         writeAll(m_path, broken);
 
         defaults.set("flag", true);
+        QTRY_COMPARE(keptAside().size(), 1);
         const QStringList aside = keptAside();
-        QCOMPARE(aside.size(), 1);
         QCOMPARE(readAll(aside.first()), broken);
         QCOMPARE(m_reports.size(), 1);
         QVERIFY2(m_reports.first().contains(aside.first()), qPrintable(m_reports.first()));
@@ -202,10 +202,11 @@ private slots:
         QVERIFY(m_reports.first().contains(path));
     }
 
-    // A dragged slider: its first value reaches the file at once, the rest
-    // wait for the interval, and the last one always arrives: at the end of
-    // the interval, with a write of another key, or when the store goes.
-    void repeatedWritesOfOneKeyWaitForTheirInterval()
+    // A drag, of a slider or of the panel's three centre keys: its first
+    // value reaches the file at once, every later change waits for the
+    // interval, whichever key it is, and the last ones always arrive: at the
+    // end of the interval, or when the store goes.
+    void writesWithinTheIntervalWaitForItsEnd()
     {
         const auto stored = [this](const char* key) {
             return QJsonDocument::fromJson(readAll(m_path)).object().value(key);
@@ -217,10 +218,15 @@ private slots:
             QCOMPARE(stored("tintOpacity"), QJsonValue(0.0));
             QVERIFY(QTest::qWaitFor([&] { return stored("tintOpacity") == QJsonValue(1.0); }));
 
-            defaults.set("tintOpacity", 0.5);
-            defaults.set("cardWidth", 300);
-            QCOMPARE(stored("tintOpacity"), QJsonValue(0.5));
-            QCOMPARE(stored("cardWidth"), QJsonValue(300));
+            for (int step = 1; step <= 10; ++step) {
+                defaults.set("panelCustomCenterX", 100 + step);
+                defaults.set("panelCustomCenterY", 200 + step);
+                defaults.set("panelHasCustomCenter", true);
+            }
+            QCOMPARE(stored("panelCustomCenterX"), QJsonValue(QJsonValue::Undefined));
+            QVERIFY(QTest::qWaitFor([&] { return stored("panelHasCustomCenter").toBool(); }));
+            QCOMPARE(stored("panelCustomCenterX"), QJsonValue(110));
+            QCOMPARE(stored("panelCustomCenterY"), QJsonValue(210));
             defaults.set("cardWidth", 310);
         }
         QCOMPARE(stored("cardWidth"), QJsonValue(310));

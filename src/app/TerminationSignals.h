@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+#include <signal.h>
+
+class QSocketNotifier;
+
+// Turns SIGTERM, SIGINT and SIGHUP (a logout, a service stop, Ctrl+C, a
+// closed terminal) into received() on the main thread, so that the program
+// ends the way Quit ends it, with what is waiting to be stored written.
+//
+// A handler may call almost nothing, so it only writes one byte to a socket
+// pair whose other end a notifier watches in the event loop. Once one of the
+// signals has arrived, the next one ends the process at once with that
+// signal's own action: a quit that hangs can still be stopped. SIGKILL cannot
+// be caught and stays what it is, and a signal that the program was started
+// with ignored stays ignored. Where the socket pair cannot be made, a line on
+// standard error says so and the signals keep their usual action.
+//
+// One instance at a time, created and destroyed on the main thread; it
+// restores the actions it replaced when it goes.
+class TerminationSignals final : public QObject {
+    Q_OBJECT
+public:
+    explicit TerminationSignals(QObject* parent = nullptr);
+    ~TerminationSignals() override;
+
+signals:
+    // The first of the signals arrived; emitted once.
+    void received();
+
+private:
+    void takeSignal();
+
+    int m_readEnd = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    // The actions replaced, one per signal, in the order SIGTERM, SIGINT, SIGHUP.
+    struct sigaction m_previous[3] = {};
+};
