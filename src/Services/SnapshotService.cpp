@@ -1,5 +1,6 @@
 #include "SnapshotService.h"
 
+#include "Platform/AtomicFile.h"
 #include "Platform/Clock.h"
 #include "Platform/ScreenCapture.h"
 #include "Platform/WindowServer.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextBoundaryFinder>
 #include <QtConcurrent/QtConcurrentRun>
@@ -55,8 +55,16 @@ int pixelCount(double value)
 
 QString SnapshotService::ExportError::description() const
 {
-    return QCoreApplication::translate("SnapshotService", "The folder “%1” could not be created.")
-        .arg(QDir::toNativeSeparators(folder));
+    const QString where = QDir::toNativeSeparators(path);
+    switch (kind) {
+    case Kind::folderNotCreated:
+        return QCoreApplication::translate("SnapshotService",
+                                           "The folder “%1” could not be created.")
+            .arg(where);
+    case Kind::fileNotWritten:
+        break;
+    }
+    return FileWriteError{path, cause}.description();
 }
 
 SnapshotService::SnapshotService(ScreenCapture& screenCapture, WindowServer& windowServer,
@@ -247,21 +255,20 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
                                                            const QString& folder)
 {
     if (!QDir().mkpath(folder))
-        return ExportError{folder};
+        return ExportError{ExportError::Kind::folderNotCreated, folder, {}};
 
     const CaptureRun run = captureRun(windows);
     publishDiagnostics(run.diagnostics);
 
+    const auto notWritten = [](const FileWriteError& error) {
+        return ExportError{ExportError::Kind::fileNotWritten, error.path, error.cause};
+    };
     const QDir dir(folder);
-    {
-        // The export describes its own run, even when another one finished
-        // in between and replaced lastDiagnostics.
-        QSaveFile file(dir.filePath(QStringLiteral("diagnostics.txt")));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(run.diagnostics.join(QLatin1Char('\n')).toUtf8());
-            file.commit();
-        }
-    }
+    // The export describes its own run, even when another one finished in
+    // between and replaced lastDiagnostics.
+    if (const auto error = AtomicFile::write(dir.filePath(QStringLiteral("diagnostics.txt")),
+                                             run.diagnostics.join(QLatin1Char('\n')).toUtf8()))
+        return notWritten(*error);
 
     QStringList written;
     for (int i = 0; i < windows.size() && !m_closing; ++i) {
@@ -272,8 +279,9 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
         if (!image)
             continue;
         const QString path = dir.absoluteFilePath(exportFileName(i + 1, window));
-        if (ThumbnailWriter::savePng(*image, path))
-            written << path;
+        if (const auto error = AtomicFile::writePng(path, *image))
+            return notWritten(*error);
+        written << path;
     }
     return written;
 }

@@ -1,5 +1,6 @@
 #include "JsonUserDefaults.h"
 
+#include "Platform/AtomicFile.h"
 #include "Platform/TextPosition.h"
 
 #include <QDateTime>
@@ -9,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -273,21 +273,18 @@ QStringList JsonUserDefaults::takeIn(const QJsonObject& object)
 
 bool JsonUserDefaults::save(const QJsonObject& object)
 {
-    QSaveFile file(m_path);
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    if (file.open(QIODevice::WriteOnly)) {
-        // Qt's reader drops a byte-order mark written as such at the start of
-        // a text, so a name beginning with U+FEFF would lose it at the next
-        // start; written as an escape it reads back whole. Outside texts the
-        // JSON holds no such character.
-        file.write(QJsonDocument(object)
-                       .toJson(QJsonDocument::Indented)
-                       .replace("\xEF\xBB\xBF", "\\ufeff"));
-        if (file.commit())
-            return true;
-    }
+    // Qt's reader drops a byte-order mark written as such at the start of a
+    // text, so a name beginning with U+FEFF would lose it at the next start;
+    // written as an escape it reads back whole. Outside texts the JSON holds
+    // no such character.
+    const std::optional<FileWriteError> error = AtomicFile::write(
+        m_path,
+        QJsonDocument(object).toJson(QJsonDocument::Indented).replace("\xEF\xBB\xBF", "\\ufeff"));
+    if (!error)
+        return true;
     m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the change "
                             "is kept and written again with the next one.")
-                 .arg(m_path, file.errorString()));
+                 .arg(m_path, error->cause));
     return false;
 }

@@ -16,8 +16,8 @@
 //
 // The file is read whole at creation. A write reads it again, applies only the
 // keys this store changed to the file as it is then, and replaces the file
-// atomically, so a crash mid-write leaves the previous file intact and a key
-// that someone else edited meanwhile survives. Those edits are taken in at that
+// atomically, so a crash mid-write or a full disk leaves the previous file
+// intact, and a key that someone else edited meanwhile survives. Those edits are taken in at that
 // moment and announced through changedOutside(); nothing watches the file in
 // between.
 //
