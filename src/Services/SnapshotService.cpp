@@ -16,6 +16,8 @@
 #include <cmath>
 #include <limits>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr qint64 pruneAgeSeconds = 259200; // three days
@@ -51,6 +53,24 @@ int pixelCount(double value)
     return int(std::min(value, double(std::numeric_limits<int>::max())));
 }
 
+// The pictures show what is on the user's screen: the folder is made private,
+// and one that a link or another user put in its place is refused, since its
+// owner could read or redirect every file written into it.
+std::optional<SnapshotService::ExportError> preparePrivateFolder(const QString& folder)
+{
+    using Kind = SnapshotService::ExportError::Kind;
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QFileInfo made(folder);
+    if (made.isSymLink())
+        return SnapshotService::ExportError{Kind::folderNotPrivate, folder, {}};
+    if (!made.isDir())
+        return SnapshotService::ExportError{Kind::folderNotCreated, folder, {}};
+    if (made.ownerId() != ::geteuid())
+        return SnapshotService::ExportError{Kind::folderNotPrivate, folder, {}};
+    return std::nullopt;
+}
+
 } // namespace
 
 QString SnapshotService::ExportError::description() const
@@ -60,6 +80,11 @@ QString SnapshotService::ExportError::description() const
     case Kind::folderNotCreated:
         return QCoreApplication::translate("SnapshotService",
                                            "The folder “%1” could not be created.")
+            .arg(where);
+    case Kind::folderNotPrivate:
+        return QCoreApplication::translate(
+                   "SnapshotService",
+                   "“%1” is a link or belongs to another user, so nothing was written to it.")
             .arg(where);
     case Kind::fileNotWritten:
         break;
@@ -254,8 +279,8 @@ std::optional<QImage> SnapshotService::capture(const ShareableWindow& window)
 SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWindow>& windows,
                                                            const QString& folder)
 {
-    if (!QDir().mkpath(folder))
-        return ExportError{ExportError::Kind::folderNotCreated, folder, {}};
+    if (std::optional<ExportError> error = preparePrivateFolder(folder))
+        return *std::move(error);
 
     const CaptureRun run = captureRun(windows);
     publishDiagnostics(run.diagnostics);

@@ -34,10 +34,10 @@ public:
     static constexpr double maxPixelWidth = 1440;
 
     // Why an export wrote nothing, or stopped: its folder could not be
-    // created, or a file in it could not be written (path is then the
-    // file's, cause the system's reason).
+    // created, or is a link or someone else's, or a file in it could not be
+    // written (path is then the file's, cause the system's reason).
     struct ExportError {
-        enum class Kind { folderNotCreated, fileNotWritten };
+        enum class Kind { folderNotCreated, folderNotPrivate, fileNotWritten };
         Kind kind;
         QString path;
         QString cause;
@@ -74,7 +74,9 @@ public:
 
     // A capture run over the windows, then "diagnostics.txt" of that run and
     // one PNG per window with an image (fresh or cached) into the folder. The
-    // first file that cannot be written ends the export.
+    // folder is created for this user alone; one that is there already must
+    // be a real folder of this user's. The first file that cannot be written
+    // ends the export.
     QFuture<ExportResult> writeSnapshots(const QList<SafariWindow>& windows, const QString& folder);
 
     // For tests and benchmarks: the product never calls these.

@@ -354,17 +354,29 @@ private slots:
                  QStringLiteral("SCShareableContent failed — Screen Recording permission?"));
     }
 
-    void exportFolderThatCannotBeCreated()
+    void exportFolderThatCannotBeUsed_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("a file in the way") << "blocker/Export";
+        // Put there by someone else: the pictures would land where it points.
+        QTest::newRow("a link in its place") << "Export";
+    }
+
+    void exportFolderThatCannotBeUsed()
+    {
+        QFETCH(QString, folder);
         QVERIFY(touch(m_dir->filePath("blocker"), QDateTime::currentDateTimeUtc()));
+        QVERIFY(QDir().mkpath(m_dir->filePath("elsewhere")));
+        QVERIFY(QFile::link(m_dir->filePath("elsewhere"), m_dir->filePath("Export")));
         auto service = makeService();
-        const QString folder = m_dir->filePath("blocker/Export");
-        const auto result = service->writeSnapshots({record("Inbox", 88)}, folder).result();
+        const QString path = m_dir->filePath(folder);
+        const auto result = service->writeSnapshots({record("Inbox", 88)}, path).result();
         const auto* error = std::get_if<SnapshotService::ExportError>(&result);
         QVERIFY(error);
-        QVERIFY(error->description().contains(folder));
+        QVERIFY(error->description().contains(path));
         QCOMPARE(m_sim->control.captureCount(), 0);
         QVERIFY(service->lastDiagnostics().isEmpty());
+        QVERIFY(filesIn(m_dir->filePath("elsewhere")).isEmpty());
     }
 
     void waitingWritesStayOnePerWindow()
