@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -67,7 +68,13 @@ QString StatusMenu::displayName(const SafariWindow& window)
 
 QString StatusMenu::exportFolder()
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("TesselNav-Snapshots"));
+    // The temporary folder is shared by every user; the runtime folder is
+    // this user's alone (Qt refuses one that is not), and where there is
+    // none the export itself keeps the folder private.
+    QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (base.isEmpty())
+        base = QDir::tempPath();
+    return QDir(base).filePath(QStringLiteral("TesselNav-Snapshots"));
 }
 
 void StatusMenu::buildMenu()

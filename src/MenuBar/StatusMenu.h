@@ -60,7 +60,7 @@ public:
     // A window's name in menus and reports: its title, else its domain, else
     // "Untitled Window".
     static QString displayName(const SafariWindow& window);
-    // The name of the snapshot export folder inside the temporary folder.
+    // The snapshot export folder, in the user's runtime folder.
     static QString exportFolder();
 
     // The menu is about to open: list every enabled app's windows now, then

@@ -18,6 +18,10 @@ public:
     virtual QVariant object(const QString& key) const = 0;
     virtual void set(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;
+    // Puts what waits to be stored on disk now, for a value that must survive
+    // a process that dies the next moment. Stores that write at once have
+    // nothing to do.
+    virtual void synchronize() {}
 
     // Typed reads: no value when the key is missing or holds another kind.
     std::optional<QString> string(const QString& key) const;

@@ -1,5 +1,6 @@
 #include "SnapshotService.h"
 
+#include "Platform/AtomicFile.h"
 #include "Platform/Clock.h"
 #include "Platform/ScreenCapture.h"
 #include "Platform/WindowServer.h"
@@ -8,13 +9,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextBoundaryFinder>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
 #include <limits>
+
+#include <unistd.h>
 
 namespace {
 
@@ -51,12 +53,43 @@ int pixelCount(double value)
     return int(std::min(value, double(std::numeric_limits<int>::max())));
 }
 
+// The pictures show what is on the user's screen: the folder is made private,
+// and one that a link or another user put in its place is refused, since its
+// owner could read or redirect every file written into it.
+std::optional<SnapshotService::ExportError> preparePrivateFolder(const QString& folder)
+{
+    using Kind = SnapshotService::ExportError::Kind;
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QFileInfo made(folder);
+    if (made.isSymLink())
+        return SnapshotService::ExportError{Kind::folderNotPrivate, folder, {}};
+    if (!made.isDir())
+        return SnapshotService::ExportError{Kind::folderNotCreated, folder, {}};
+    if (made.ownerId() != ::geteuid())
+        return SnapshotService::ExportError{Kind::folderNotPrivate, folder, {}};
+    return std::nullopt;
+}
+
 } // namespace
 
 QString SnapshotService::ExportError::description() const
 {
-    return QCoreApplication::translate("SnapshotService", "The folder “%1” could not be created.")
-        .arg(QDir::toNativeSeparators(folder));
+    const QString where = QDir::toNativeSeparators(path);
+    switch (kind) {
+    case Kind::folderNotCreated:
+        return QCoreApplication::translate("SnapshotService",
+                                           "The folder “%1” could not be created.")
+            .arg(where);
+    case Kind::folderNotPrivate:
+        return QCoreApplication::translate(
+                   "SnapshotService",
+                   "“%1” is a link or belongs to another user, so nothing was written to it.")
+            .arg(where);
+    case Kind::fileNotWritten:
+        break;
+    }
+    return FileWriteError{path, cause}.description();
 }
 
 SnapshotService::SnapshotService(ScreenCapture& screenCapture, WindowServer& windowServer,
@@ -246,22 +279,21 @@ std::optional<QImage> SnapshotService::capture(const ShareableWindow& window)
 SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWindow>& windows,
                                                            const QString& folder)
 {
-    if (!QDir().mkpath(folder))
-        return ExportError{folder};
+    if (std::optional<ExportError> error = preparePrivateFolder(folder))
+        return *std::move(error);
 
     const CaptureRun run = captureRun(windows);
     publishDiagnostics(run.diagnostics);
 
+    const auto notWritten = [](const FileWriteError& error) {
+        return ExportError{ExportError::Kind::fileNotWritten, error.path, error.cause};
+    };
     const QDir dir(folder);
-    {
-        // The export describes its own run, even when another one finished
-        // in between and replaced lastDiagnostics.
-        QSaveFile file(dir.filePath(QStringLiteral("diagnostics.txt")));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(run.diagnostics.join(QLatin1Char('\n')).toUtf8());
-            file.commit();
-        }
-    }
+    // The export describes its own run, even when another one finished in
+    // between and replaced lastDiagnostics.
+    if (const auto error = AtomicFile::write(dir.filePath(QStringLiteral("diagnostics.txt")),
+                                             run.diagnostics.join(QLatin1Char('\n')).toUtf8()))
+        return notWritten(*error);
 
     QStringList written;
     for (int i = 0; i < windows.size() && !m_closing; ++i) {
@@ -272,8 +304,9 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
         if (!image)
             continue;
         const QString path = dir.absoluteFilePath(exportFileName(i + 1, window));
-        if (ThumbnailWriter::savePng(*image, path))
-            written << path;
+        if (const auto error = AtomicFile::writePng(path, *image))
+            return notWritten(*error);
+        written << path;
     }
     return written;
 }

@@ -33,12 +33,17 @@ class SnapshotService final {
 public:
     static constexpr double maxPixelWidth = 1440;
 
-    // The export folder could not be created.
+    // Why an export wrote nothing, or stopped: its folder could not be
+    // created, or is a link or someone else's, or a file in it could not be
+    // written (path is then the file's, cause the system's reason).
     struct ExportError {
-        QString folder;
+        enum class Kind { folderNotCreated, folderNotPrivate, fileNotWritten };
+        Kind kind;
+        QString path;
+        QString cause;
         QString description() const;
     };
-    // The PNG files written, in list order, or why nothing was.
+    // The PNG files written, in list order, or why the export failed.
     using ExportResult = std::variant<QStringList, ExportError>;
 
     // Creates the thumbnail folder and removes thumbnails older than three
@@ -68,7 +73,10 @@ public:
     std::optional<QImage> cachedImage(std::optional<quint32> windowID);
 
     // A capture run over the windows, then "diagnostics.txt" of that run and
-    // one PNG per window with an image (fresh or cached) into the folder.
+    // one PNG per window with an image (fresh or cached) into the folder. The
+    // folder is created for this user alone; one that is there already must
+    // be a real folder of this user's. The first file that cannot be written
+    // ends the export.
     QFuture<ExportResult> writeSnapshots(const QList<SafariWindow>& windows, const QString& folder);
 
     // For tests and benchmarks: the product never calls these.

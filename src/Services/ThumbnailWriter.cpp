@@ -1,9 +1,9 @@
 #include "ThumbnailWriter.h"
 
+#include "Platform/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QImageWriter>
-#include <QSaveFile>
 
 #include <future>
 
@@ -47,21 +47,6 @@ ThumbnailWriter::~ThumbnailWriter()
     // the write in progress, if any.
 }
 
-bool ThumbnailWriter::savePng(const QImage& image, const QString& path)
-{
-    // Written beside the target and renamed over it, so a reader never sees
-    // half a file and two writes of one name never mix.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 void ThumbnailWriter::write(quint32 windowID, const QImage& image)
 {
     {
@@ -92,10 +77,20 @@ void ThumbnailWriter::writeNext(quint32 windowID)
     if (written != m_writtenDigests.cend() && *written == imageDigest &&
         renewModificationDate(path))
         return;
-    if (savePng(image, path))
+    QDir().mkpath(m_folder);
+    const std::optional<FileWriteError> error = AtomicFile::writePng(path, image);
+    if (!error) {
         m_writtenDigests.insert(windowID, imageDigest);
-    else
-        m_writtenDigests.remove(windowID);
+        return;
+    }
+    m_writtenDigests.remove(windowID);
+    // A full disk fails every write after the first: one line says why.
+    if (!m_reportedCauses.contains(error->cause)) {
+        m_reportedCauses.insert(error->cause);
+        qWarning("Tessel Nav: could not save the thumbnail %s (%s); it is kept in memory, and "
+                 "later thumbnails that fail for this reason are not reported.",
+                 qUtf8Printable(path), qUtf8Printable(error->cause));
+    }
 }
 
 int ThumbnailWriter::pendingCount() const

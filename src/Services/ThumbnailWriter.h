@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QSet>
 #include <QString>
 
 #include <condition_variable>
@@ -20,6 +21,10 @@
 // file's date is renewed instead, as a write would, so that pruning by age
 // keeps it.
 //
+// A write that fails leaves the previous file as it was and is not taken as
+// written; the first failure of each reason goes to the Qt message log, the
+// later ones of that reason nowhere. A folder that has gone is created again.
+//
 // Destroying the writer drops the waiting writes and waits only for the one
 // in progress. Every file is written under a temporary name and renamed over
 // its final one, so a write cut off (the process killed) never leaves half a
@@ -33,10 +38,6 @@ public:
 
     // Queues the image as the next content of "<windowID>.png".
     void write(quint32 windowID, const QImage& image);
-
-    // Writes the image to the path as a PNG through a temporary file renamed
-    // over it; false when nothing was written.
-    static bool savePng(const QImage& image, const QString& path);
 
     // For tests and benchmarks: the product never calls these.
     int pendingCount() const; // writes waiting, the one in progress not counted
@@ -55,6 +56,7 @@ private:
     std::condition_variable m_released;
 
     QHash<quint32, size_t> m_writtenDigests; // the writer thread's alone
+    QSet<QString> m_reportedCauses;          // the writer thread's alone
 
     // Last: destroying it drops the queued writes and waits for the running one.
     SerialQueue m_queue;

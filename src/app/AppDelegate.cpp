@@ -177,6 +177,9 @@ void AppDelegate::applicationDidFinishLaunching()
     UserDefaults& defaults = m_environment.platform.defaults;
     const qint64 attempts = launchAttemptsAfter(defaults.number(launchAttemptsKey));
     defaults.set(launchAttemptsKey, attempts);
+    // On disk before anything else can end this launch, or a launch that
+    // dies young would not add up.
+    defaults.synchronize();
     if (attempts >= 3) {
         m_scriptGuard->setSafeMode(true);
         m_environment.printLine(

@@ -2,6 +2,7 @@
 
 #include "Models/Browser.h"
 #include "Overlay/OverlayEnvironment.h"
+#include "Platform/AtomicFile.h"
 #include "Platform/Live/JsonUserDefaults.h"
 #include "Platform/Live/QtScreens.h"
 #include "Platform/Live/SyslogSystemLog.h"
@@ -17,9 +18,7 @@
 #include "app/RenderArguments.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QEventLoop>
-#include <QFile>
 #include <QImage>
 #include <QScreen>
 #include <QTimer>
@@ -56,23 +55,14 @@ SimModel scenarioModel()
     return SimModel{};
 }
 
-std::optional<QByteArray> encodePng(const QImage& image)
+// Writes the PNG, or prints the render's failure line with the reason and
+// leaves any file at the path as it was.
+bool writePng(const QString& path, const QImage& image)
 {
-    if (image.isNull())
-        return std::nullopt;
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG") || png.isEmpty())
-        return std::nullopt;
-    return png;
-}
-
-// A failed write is not reported: the result line is printed all the same.
-void writeIgnoringFailure(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    const std::optional<FileWriteError> error = AtomicFile::writePng(path, image);
+    if (error)
+        StandardOutput::printLine(QStringLiteral("render FAILED — ") + error->description());
+    return !error;
 }
 
 // Frames in the host's convention: bottom-left origin, y up.
@@ -133,13 +123,8 @@ void renderView(const QString& path)
     image.fill(Qt::transparent);
     view.render(&image);
 
-    const std::optional<QByteArray> png = encodePng(image);
-    if (!png) {
-        StandardOutput::printLine(QStringLiteral("render FAILED"));
-        return;
-    }
-    writeIgnoringFailure(path, *png);
-    StandardOutput::printLine(QStringLiteral("rendered: ") + path);
+    if (writePng(path, image))
+        StandardOutput::printLine(QStringLiteral("rendered: ") + path);
 }
 
 QWidget* findSettingsWindow()
@@ -162,21 +147,15 @@ void renderWindow(const QString& path)
     QTimer::singleShot(windowSettleMilliseconds, &settle, &QEventLoop::quit);
     settle.exec();
 
-    const QString failure = QStringLiteral("render FAILED — no settings window found");
     QWidget* window = findSettingsWindow();
     QWidget* content = window ? window->findChild<SettingsView*>() : nullptr;
     if (!window || !content) {
-        StandardOutput::printLine(failure);
+        StandardOutput::printLine(QStringLiteral("render FAILED — no settings window found"));
         return;
     }
-    const std::optional<QByteArray> png = encodePng(window->grab().toImage());
-    if (!png) {
-        StandardOutput::printLine(failure);
-        return;
-    }
-    writeIgnoringFailure(path, *png);
-    StandardOutput::printLine(
-        RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
+    if (writePng(path, window->grab().toImage()))
+        StandardOutput::printLine(
+            RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
 }
 
 } // namespace

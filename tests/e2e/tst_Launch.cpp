@@ -14,7 +14,11 @@ struct Run {
     QString err;
 };
 
-Run launch(const QString& configHome, const QString& scenario = {})
+// How a launched program ends: as a logout ends it, or killed the moment it
+// has launched, as a crash at start would end it.
+enum class Ending { signal, kill };
+
+Run launch(const QString& configHome, const QString& scenario = {}, Ending ending = Ending::signal)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -32,7 +36,10 @@ Run launch(const QString& configHome, const QString& scenario = {})
     while (!out.contains("Screen Recording: ") && process.waitForReadyRead(30000))
         out += process.readAllStandardOutput();
     const bool launched = process.state() != QProcess::NotRunning;
-    if (launched) {
+    if (launched && ending == Ending::kill) {
+        process.kill();
+        process.waitForFinished();
+    } else if (launched) {
         process.waitForReadyRead(200);
         // Ended as a logout ends it, with what it holds written.
         process.terminate();
@@ -76,6 +83,17 @@ private slots:
         QVERIFY(stored.contains("offeredApps"));
         QVERIFY(stored.contains("containerRadiusMigrated"));
         QVERIFY(!stored.contains("enabledBrowsers"));
+    }
+
+    // However soon after their start they die, launches add up to safe mode.
+    void launchesKilledAtOnceAddUpToSafeMode()
+    {
+        QTemporaryDir config;
+        for (int attempt = 1; attempt <= 2; ++attempt)
+            QVERIFY(!launch(config.path(), {}, Ending::kill).out.contains(QStringLiteral("Safe")));
+        const Run third = launch(config.path(), {}, Ending::kill);
+        QVERIFY2(third.out.contains(QStringLiteral("Safe mode: 3 rapid launch attempts")),
+                 qPrintable(third.out));
     }
 
     void permissionsComeFromTheScenario()

@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 struct Run {
@@ -23,10 +26,11 @@ struct Run {
 enum class DisplayKind { none, offscreen, xvfb, unreachable };
 
 // A normal start runs until it is quit: with `untilLaunched` the run ends
-// (killed, exit code -1) once the launch lines are out.
+// (killed, exit code -1) once the launch lines are out. A `fileSizeLimit`
+// makes every write past it fail, as a full disk does.
 Run run(const QStringList& arguments, const QString& configHome,
         DisplayKind display = DisplayKind::none, const QString& tab = {},
-        bool untilLaunched = false)
+        bool untilLaunched = false, rlim_t fileSizeLimit = RLIM_INFINITY)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
@@ -52,6 +56,15 @@ Run run(const QStringList& arguments, const QString& configHome,
     }
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (fileSizeLimit != RLIM_INFINITY) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fileSizeLimit;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     process.start(program, programArguments);
     if (untilLaunched) {
         QByteArray out;
@@ -232,24 +245,35 @@ private slots:
         QVERIFY(!QFile::exists(window));
     }
 
-    void anUnwritablePathStillReportsTheRender_data()
+    void aFailedWriteKeepsTheOldFile_data()
     {
         QTest::addColumn<QString>("option");
         QTest::newRow("view") << QStringLiteral("--render-settings");
         QTest::newRow("window") << QStringLiteral("--render-settings-window");
     }
 
-    void anUnwritablePathStillReportsTheRender()
+    // A disk that takes no file beyond 8 kB: the render says why it failed,
+    // exits as always, and the earlier file stays whole.
+    void aFailedWriteKeepsTheOldFile()
     {
         QFETCH(QString, option);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("missing-folder/out.png"));
-        const Run result = run({option, path}, dir.path());
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("out"))));
+        const QString path = dir.filePath(QStringLiteral("out/render.png"));
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+
+        const Run result = run({option, path}, dir.path(), DisplayKind::none, {}, false, 8192);
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, QString());
-        QVERIFY2(result.out.startsWith(QStringLiteral("rendered: ") + path),
-                 qPrintable(result.out));
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(result.out, QStringLiteral("render FAILED — Could not write “") + path +
+                                 QStringLiteral("”: File too large.\n"));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("out")))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("render.png")});
     }
 };
 

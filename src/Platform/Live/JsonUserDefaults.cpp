@@ -1,5 +1,6 @@
 #include "JsonUserDefaults.h"
 
+#include "Platform/AtomicFile.h"
 #include "Platform/TextPosition.h"
 
 #include <QDateTime>
@@ -9,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -116,8 +116,7 @@ JsonUserDefaults::JsonUserDefaults(QString path, Reporter report)
 
 JsonUserDefaults::~JsonUserDefaults()
 {
-    if (m_repeatWaiting)
-        write();
+    synchronize();
 }
 
 QString JsonUserDefaults::defaultPath()
@@ -142,6 +141,12 @@ void JsonUserDefaults::remove(const QString& key)
 {
     m_values.remove(key);
     store(key);
+}
+
+void JsonUserDefaults::synchronize()
+{
+    if (m_repeatWaiting)
+        write();
 }
 
 // The file's object as it is now; an empty one when there is no file. Nothing
@@ -272,21 +277,24 @@ QStringList JsonUserDefaults::takeIn(const QJsonObject& object)
 
 bool JsonUserDefaults::save(const QJsonObject& object)
 {
-    QSaveFile file(m_path);
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    if (file.open(QIODevice::WriteOnly)) {
-        // Qt's reader drops a byte-order mark written as such at the start of
-        // a text, so a name beginning with U+FEFF would lose it at the next
-        // start; written as an escape it reads back whole. Outside texts the
-        // JSON holds no such character.
-        file.write(QJsonDocument(object)
-                       .toJson(QJsonDocument::Indented)
-                       .replace("\xEF\xBB\xBF", "\\ufeff"));
-        if (file.commit())
-            return true;
+    // Qt's reader drops a byte-order mark written as such at the start of a
+    // text, so a name beginning with U+FEFF would lose it at the next start;
+    // written as an escape it reads back whole. Outside texts the JSON holds
+    // no such character.
+    const std::optional<FileWriteError> error = AtomicFile::write(
+        m_path,
+        QJsonDocument(object).toJson(QJsonDocument::Indented).replace("\xEF\xBB\xBF", "\\ufeff"));
+    if (!error) {
+        m_reportedSaveFailure.clear();
+        return true;
     }
-    m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the change "
-                            "is kept and written again with the next one.")
-                 .arg(m_path, file.errorString()));
+    // A full disk fails every write of a drag alike: one line says why.
+    if (error->cause != m_reportedSaveFailure) {
+        m_reportedSaveFailure = error->cause;
+        m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the change "
+                                "is kept and written again with the next one.")
+                     .arg(m_path, error->cause));
+    }
     return false;
 }

@@ -16,16 +16,17 @@
 //
 // The file is read whole at creation. A write reads it again, applies only the
 // keys this store changed to the file as it is then, and replaces the file
-// atomically, so a crash mid-write leaves the previous file intact and a key
-// that someone else edited meanwhile survives. Those edits are taken in at that
-// moment and announced through changedOutside(); nothing watches the file in
-// between.
+// atomically, so a crash mid-write or a full disk leaves the previous file
+// intact, and a key that someone else edited meanwhile survives. Those edits
+// are taken in at that moment and announced through changedOutside(); nothing
+// watches the file in between.
 //
 // A file that cannot be parsed, or holds no object, is renamed aside to
 // "<name>.corrupt-<yyyyMMdd-HHmmss>" and reported, at creation (the store
 // starts empty) as at a write (the write stores everything the store holds).
-// A write that fails is reported; the value is kept in memory and goes to the
-// file with the next write.
+// A write that fails is reported, once until a write succeeds or fails for
+// another reason; the value is kept in memory and goes to the file with the
+// next write.
 //
 // A write goes to the file at once when none went within `repeatInterval`;
 // otherwise it waits for the end of that interval, whichever keys it holds,
@@ -33,7 +34,7 @@
 // changes (the panel's centre is three), then reaches the file a few times a
 // second instead of being read, written and synced at every mouse move, and
 // its last value arrives when the interval ends. A waiting write also goes
-// when the store does.
+// at synchronize() and when the store does.
 // Not thread-safe: the settings store uses it from the main thread, whose
 // event loop ends the intervals.
 class JsonUserDefaults final : public UserDefaults {
@@ -51,6 +52,7 @@ public:
     QVariant object(const QString& key) const override;
     void set(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
+    void synchronize() override;
 
 private:
     static constexpr std::chrono::milliseconds repeatInterval{200};
@@ -69,6 +71,9 @@ private:
     QSet<QString> m_unsaved;
     // Set when a file could not be read nor moved aside: writing would destroy it.
     bool m_readOnly = false;
+    // The reason the last write failed, already reported; empty after a write
+    // that succeeded.
+    QString m_reportedSaveFailure;
     // Whether a change waits for the interval that the last write started.
     bool m_repeatWaiting = false;
     QTimer m_repeatTimer;

@@ -1,9 +1,10 @@
 #include "XdgLoginItems.h"
 
+#include "Platform/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -86,15 +87,11 @@ std::optional<LoginItemError> XdgLoginItems::registerMainApp()
                                         "Name=Tessel Nav\n"
                                         "Exec=%1\n")
                              .arg(execValue(m_executablePath));
-    QSaveFile file(m_entryPath);
     QDir().mkpath(QFileInfo(m_entryPath).absolutePath());
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(text.toUtf8());
-        if (file.commit())
-            return std::nullopt;
-    }
-    return LoginItemError{QStringLiteral("Could not write the autostart entry %1: %2.")
-                              .arg(m_entryPath, file.errorString())};
+    if (const std::optional<FileWriteError> error = AtomicFile::write(m_entryPath, text.toUtf8()))
+        return LoginItemError{QStringLiteral("Could not write the autostart entry %1: %2.")
+                                  .arg(m_entryPath, error->cause)};
+    return std::nullopt;
 }
 
 std::optional<LoginItemError> XdgLoginItems::unregisterMainApp()

@@ -385,8 +385,12 @@ private slots:
     {
         QFETCH(bool, recording);
         QFETCH(bool, capturesFail);
+        // The temporary folder is everyone's; the runtime folder is the user's.
         QTemporaryDir temp;
         qputenv("TMPDIR", temp.path().toUtf8());
+        const QString runtime = temp.filePath(QStringLiteral("runtime"));
+        QVERIFY(QDir().mkdir(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
         SimScenarioBuilder b;
         b.install(Browser::safari).launch(Browser::safari, 501).screenRecording(recording);
         b.screen(QRectF(0, 0, 1512, 982), QRectF(0, 0, 1512, 957), QStringLiteral("Built-in"));
@@ -396,7 +400,7 @@ private slots:
             b.lastWindow().legacyImageFails = capturesFail;
         }
         Harness h(b.build(), {Browser::safari});
-        const QString folder = QDir(temp.path()).filePath(QStringLiteral("TesselNav-Snapshots"));
+        const QString folder = QDir(runtime).filePath(QStringLiteral("TesselNav-Snapshots"));
         QCOMPARE(StatusMenu::exportFolder(), folder);
 
         h.menu.saveSnapshots();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QByteArray;
+class QImage;
+
+// Why a file was not written: its path and the reason, as the system gives it
+// ("No space left on device", "File too large").
+struct FileWriteError {
+    QString path;
+    QString cause;
+
+    QString description() const;
+};
+
+// Whole-file writes that land complete or change nothing. The bytes go to a
+// temporary file beside the final name, which takes that name only once every
+// byte has reached the disk: after any failure the file at the path is exactly
+// as it was and no temporary file is left, and a process killed mid-write
+// never leaves part of a file under the final name. The folder must exist.
+// Safe from any thread.
+namespace AtomicFile {
+
+// None once the file holds exactly the bytes.
+std::optional<FileWriteError> write(const QString& path, const QByteArray& bytes);
+
+// The image encoded as PNG in memory, then written as above, so that the
+// encoder never sees the disk and reports nothing of its own.
+std::optional<FileWriteError> writePng(const QString& path, const QImage& image);
+
+} // namespace AtomicFile
