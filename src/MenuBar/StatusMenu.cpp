@@ -16,6 +16,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -69,11 +70,15 @@ QString StatusMenu::displayName(const SafariWindow& window)
 QString StatusMenu::exportFolder()
 {
     // The temporary folder is shared by every user; the runtime folder is
-    // this user's alone (Qt refuses one that is not), and where there is
-    // none the export itself keeps the folder private.
+    // this user's alone (Qt gives none rather than one that is not). Without
+    // it, a new folder that only this user can enter takes its place; the
+    // export refuses a link or a stranger's folder wherever it lands.
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (base.isEmpty())
-        base = QDir::tempPath();
+    if (base.isEmpty()) {
+        QTemporaryDir own(QDir(QDir::tempPath()).filePath(QStringLiteral("TesselNav-XXXXXX")));
+        own.setAutoRemove(false);
+        base = own.isValid() ? own.path() : QDir::tempPath();
+    }
     return QDir(base).filePath(QStringLiteral("TesselNav-Snapshots"));
 }
 

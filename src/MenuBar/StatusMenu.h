@@ -60,7 +60,8 @@ public:
     // A window's name in menus and reports: its title, else its domain, else
     // "Untitled Window".
     static QString displayName(const SafariWindow& window);
-    // The snapshot export folder, in the user's runtime folder.
+    // The snapshot export folder, in the user's runtime folder (else in a
+    // new private folder in the temporary folder).
     static QString exportFolder();
 
     // The menu is about to open: list every enabled app's windows now, then

@@ -47,15 +47,23 @@ std::optional<FileWriteError> write(const QString& path, const QByteArray& bytes
     return std::nullopt;
 }
 
-std::optional<FileWriteError> writePng(const QString& path, const QImage& image)
+std::variant<QByteArray, QString> encodePng(const QImage& image)
 {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter encoder(&buffer, "png");
     if (!encoder.write(image))
-        return FileWriteError{path, encoder.errorString()};
-    return write(path, png);
+        return encoder.errorString();
+    return png;
+}
+
+std::optional<FileWriteError> writePng(const QString& path, const QImage& image)
+{
+    std::variant<QByteArray, QString> png = encodePng(image);
+    if (const QString* cause = std::get_if<QString>(&png))
+        return FileWriteError{path, *cause};
+    return write(path, std::get<QByteArray>(png));
 }
 
 } // namespace AtomicFile

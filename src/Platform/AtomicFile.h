@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
+#include <variant>
 
-class QByteArray;
 class QImage;
 
 // Why a file was not written: its path and the reason, as the system gives it
@@ -27,8 +28,12 @@ namespace AtomicFile {
 // None once the file holds exactly the bytes.
 std::optional<FileWriteError> write(const QString& path, const QByteArray& bytes);
 
-// The image encoded as PNG in memory, then written as above, so that the
-// encoder never sees the disk and reports nothing of its own.
+// The image as PNG bytes, encoded in memory so that the encoder never sees
+// the disk and reports nothing of its own; else the encoder's reason (a null
+// image, say).
+std::variant<QByteArray, QString> encodePng(const QImage& image);
+
+// The image encoded as above, then written as above.
 std::optional<FileWriteError> writePng(const QString& path, const QImage& image);
 
 } // namespace AtomicFile

@@ -55,14 +55,22 @@ SimModel scenarioModel()
     return SimModel{};
 }
 
-// Writes the PNG, or prints the render's failure line with the reason and
-// leaves any file at the path as it was.
-bool writePng(const QString& path, const QImage& image)
+// Writes the render's PNG; when the image cannot be encoded, prints the
+// given failure line, and when the file cannot be written, a failure line
+// with the reason, leaving any file at the path as it was.
+bool writeRender(const QString& path, const QImage& image, const QString& encodingFailure)
 {
-    const std::optional<FileWriteError> error = AtomicFile::writePng(path, image);
-    if (error)
+    const std::variant<QByteArray, QString> png = AtomicFile::encodePng(image);
+    if (!std::holds_alternative<QByteArray>(png)) {
+        StandardOutput::printLine(encodingFailure);
+        return false;
+    }
+    if (const std::optional<FileWriteError> error =
+            AtomicFile::write(path, std::get<QByteArray>(png))) {
         StandardOutput::printLine(QStringLiteral("render FAILED — ") + error->description());
-    return !error;
+        return false;
+    }
+    return true;
 }
 
 // Frames in the host's convention: bottom-left origin, y up.
@@ -123,7 +131,7 @@ void renderView(const QString& path)
     image.fill(Qt::transparent);
     view.render(&image);
 
-    if (writePng(path, image))
+    if (writeRender(path, image, QStringLiteral("render FAILED")))
         StandardOutput::printLine(QStringLiteral("rendered: ") + path);
 }
 
@@ -147,13 +155,14 @@ void renderWindow(const QString& path)
     QTimer::singleShot(windowSettleMilliseconds, &settle, &QEventLoop::quit);
     settle.exec();
 
+    const QString failure = QStringLiteral("render FAILED — no settings window found");
     QWidget* window = findSettingsWindow();
     QWidget* content = window ? window->findChild<SettingsView*>() : nullptr;
     if (!window || !content) {
-        StandardOutput::printLine(QStringLiteral("render FAILED — no settings window found"));
+        StandardOutput::printLine(failure);
         return;
     }
-    if (writePng(path, window->grab().toImage()))
+    if (writeRender(path, window->grab().toImage(), failure))
         StandardOutput::printLine(
             RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
 }
