@@ -97,7 +97,9 @@ SnapshotService::SnapshotService(ScreenCapture& screenCapture, WindowServer& win
     : m_screenCapture(screenCapture), m_windowServer(windowServer),
       m_diskCacheDirectory(std::move(diskCacheDirectory)), m_thumbnails(m_diskCacheDirectory)
 {
-    QDir().mkpath(m_diskCacheDirectory); // without a folder the writes fail silently
+    // The writer makes the folder again should it go; here it exists from the
+    // start, before the first capture.
+    QDir().mkpath(m_diskCacheDirectory);
     pruneDiskCache(clock.now());
 }
 
