@@ -16,7 +16,13 @@ for theme in system light dark tessel; do
     > "$config/TesselNav/defaults.json"
   for tab in General Apps Appearance Layout; do
     name="$(echo "settings-$tab-$theme" | tr '[:upper:]' '[:lower:]')"
-    XDG_CONFIG_HOME="$config" TESSEL_SETTINGS_TAB="$tab" \
-      "$binary" --render-settings "$out/$name.png"
+    # The render exits 0 whatever happened; its line says whether it worked.
+    line="$(XDG_CONFIG_HOME="$config" TESSEL_SETTINGS_TAB="$tab" \
+      "$binary" --render-settings "$out/$name.png")"
+    echo "$line"
+    if [[ "$line" == *"render FAILED"* ]]; then
+      echo "settings-gallery: $name.png was not rendered" >&2
+      exit 1
+    fi
   done
 done

@@ -69,17 +69,21 @@ QString StatusMenu::displayName(const SafariWindow& window)
 
 QString StatusMenu::exportFolder()
 {
+    if (!m_exportFolder.isEmpty())
+        return m_exportFolder;
     // The temporary folder is shared by every user; the runtime folder is
     // this user's alone (Qt gives none rather than one that is not). Without
-    // it, a new folder that only this user can enter takes its place; the
-    // export refuses a link or a stranger's folder wherever it lands.
+    // it, a new folder that only this user can enter takes its place, kept
+    // so that every export lands in it; the export refuses a link or a
+    // stranger's folder wherever it lands.
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (base.isEmpty()) {
         QTemporaryDir own(QDir(QDir::tempPath()).filePath(QStringLiteral("TesselNav-XXXXXX")));
         own.setAutoRemove(false);
         base = own.isValid() ? own.path() : QDir::tempPath();
     }
-    return QDir(base).filePath(QStringLiteral("TesselNav-Snapshots"));
+    m_exportFolder = QDir(base).filePath(QStringLiteral("TesselNav-Snapshots"));
+    return m_exportFolder;
 }
 
 void StatusMenu::buildMenu()

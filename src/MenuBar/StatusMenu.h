@@ -60,9 +60,10 @@ public:
     // A window's name in menus and reports: its title, else its domain, else
     // "Untitled Window".
     static QString displayName(const SafariWindow& window);
-    // The snapshot export folder, in the user's runtime folder (else in a
-    // new private folder in the temporary folder).
-    static QString exportFolder();
+    // The snapshot export folder, in the user's runtime folder; else in a
+    // private folder that the first call makes in the temporary folder and
+    // every later one gives again.
+    QString exportFolder();
 
     // The menu is about to open: list every enabled app's windows now, then
     // merge each scriptable running app's metadata in the background.
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QPointer<QMenu> m_focusSubmenu;
     QList<SafariWindow> m_menuWindows;
+    QString m_exportFolder; // empty until first asked for
     // Last: the export's result comes back through it while the menu exists.
     MainThreadQueue m_mainThread;
 };

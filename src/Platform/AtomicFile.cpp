@@ -3,12 +3,14 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QSaveFile>
 
 #include <cerrno>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 QString FileWriteError::description() const
@@ -17,16 +19,55 @@ QString FileWriteError::description() const
         .arg(QDir::toNativeSeparators(path), cause);
 }
 
+namespace {
+
+// Every count is checked and the rest written again until the system names
+// its reason: an unbuffered write that stops short (a full disk, the
+// file-size limit, a reader that has gone) returns the short count and
+// records no error.
+std::optional<QString> writeAll(QFileDevice& file, const QByteArray& bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return file.errorString();
+        done += written;
+    }
+    return std::nullopt;
+}
+
+bool isSomethingOtherThanAFile(const QString& path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+// A FIFO, a device or a pipe behind a link: whoever reads it holds it open,
+// so it is written as it is. It must still be there: a path that went in
+// the meantime is not created as a plain file.
+std::optional<FileWriteError> writeInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | QIODevice::ExistingOnly))
+        return FileWriteError{path, file.errorString()};
+    if (const std::optional<QString> cause = writeAll(file, bytes))
+        return FileWriteError{path, *cause};
+    return std::nullopt;
+}
+
+} // namespace
+
 namespace AtomicFile {
 
 std::optional<FileWriteError> write(const QString& path, const QByteArray& bytes)
 {
-    // QSaveFile alone would rename a cut-off file over the old one: a write
-    // that stops short (a full disk, the file-size limit) returns the short
-    // count and records no error, and commit() ignores a failed flush of its
-    // buffer and a failed sync. So the file is unbuffered, each count is
-    // checked, the rest is written again until the system names its reason,
-    // and the data is synced before the rename.
+    if (isSomethingOtherThanAFile(path))
+        return writeInPlace(path, bytes);
+
+    // QSaveFile alone would rename a cut-off file over the old one: besides
+    // the short counts, commit() ignores a failed flush of its buffer and a
+    // failed sync. So the file is unbuffered, each count is checked, and the
+    // data is synced before the rename.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return FileWriteError{path, file.errorString()};
@@ -34,12 +75,8 @@ std::optional<FileWriteError> write(const QString& path, const QByteArray& bytes
         file.cancelWriting();
         return FileWriteError{path, cause};
     };
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0)
-            return fail(file.errorString());
-        done += written;
-    }
+    if (const std::optional<QString> cause = writeAll(file, bytes))
+        return fail(*cause);
     if (::fdatasync(file.handle()) != 0)
         return fail(qt_error_string(errno));
     if (!file.commit())

@@ -89,7 +89,10 @@ QString SnapshotService::ExportError::description() const
     case Kind::fileNotWritten:
         break;
     }
-    return FileWriteError{path, cause}.description();
+    return QCoreApplication::translate("SnapshotService",
+                                       "%1 Snapshots written before it, kept in the folder: %2.")
+        .arg(FileWriteError{path, cause}.description())
+        .arg(written);
 }
 
 SnapshotService::SnapshotService(ScreenCapture& screenCapture, WindowServer& windowServer,
@@ -287,8 +290,10 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
     const CaptureRun run = captureRun(windows);
     publishDiagnostics(run.diagnostics);
 
-    const auto notWritten = [](const FileWriteError& error) {
-        return ExportError{ExportError::Kind::fileNotWritten, error.path, error.cause};
+    QStringList written;
+    const auto notWritten = [&written](const FileWriteError& error) {
+        return ExportError{ExportError::Kind::fileNotWritten, error.path, error.cause,
+                           int(written.size())};
     };
     const QDir dir(folder);
     // The export describes its own run, even when another one finished in
@@ -297,7 +302,6 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
                                              run.diagnostics.join(QLatin1Char('\n')).toUtf8()))
         return notWritten(*error);
 
-    QStringList written;
     for (int i = 0; i < windows.size() && !m_closing; ++i) {
         const SafariWindow& window = windows.at(i);
         if (!window.windowID)

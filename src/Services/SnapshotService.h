@@ -35,12 +35,14 @@ public:
 
     // Why an export wrote nothing, or stopped: its folder could not be
     // created, or is a link or someone else's, or a file in it could not be
-    // written (path is then the file's, cause the system's reason).
+    // written (path is then the file's, cause the system's reason, and the
+    // PNG files written before it stay in the folder).
     struct ExportError {
         enum class Kind { folderNotCreated, folderNotPrivate, fileNotWritten };
         Kind kind;
         QString path;
         QString cause;
+        int written = 0; // PNG files written before the failure
         QString description() const;
     };
     // The PNG files written, in list order, or why the export failed.
@@ -76,7 +78,7 @@ public:
     // one PNG per window with an image (fresh or cached) into the folder. The
     // folder is created for this user alone; one that is there already must
     // be a real folder of this user's. The first file that cannot be written
-    // ends the export.
+    // ends the export; the files written before it stay.
     QFuture<ExportResult> writeSnapshots(const QList<SafariWindow>& windows, const QString& folder);
 
     // For tests and benchmarks: the product never calls these.

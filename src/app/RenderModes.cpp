@@ -23,13 +23,16 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <csignal>
+
 namespace {
 
 constexpr double viewScale = 2.0;
 constexpr int windowSettleMilliseconds = 1000;
 
-// The result line is the render modes' only output; Qt's own messages (fonts,
-// platform notes) must not reach standard error.
+// The result line, and the settings store's reports on standard error, are
+// the render modes' only output; Qt's own messages (fonts, platform notes)
+// must not reach standard error.
 void discardMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // A display that is missing or cannot be reached leaves the offscreen
@@ -91,12 +94,13 @@ QRectF contentFrame(const QWidget& content)
             inWindow.height()};
 }
 
+// The settings store is the user's own file: a damaged one that it moves
+// aside is reported on standard error with the normal start's line, or the
+// next start would find the settings reset without a word.
 class RenderHost {
 public:
     RenderHost()
-        : m_sim(scenarioModel()),
-          m_defaults(JsonUserDefaults::defaultPath(),
-                     [this](const QString& line) { m_systemLog.log(line); }),
+        : m_sim(scenarioModel()), m_defaults(JsonUserDefaults::defaultPath()),
           m_loginItems(QCoreApplication::applicationFilePath()),
           m_preferences(m_defaults, m_sim.workspace, m_loginItems, m_systemLog),
           m_icons(m_sim.workspace)
@@ -180,6 +184,12 @@ std::optional<int> runIfRequested(int argc, char** argv)
     if (!request)
         return std::nullopt;
 
+    // The output may be a pipe whose reader stops early (`| head -c 8`): the
+    // write then fails with its reason and the mode still ends as always,
+    // rather than the whole process being killed by SIGPIPE. Ignored here,
+    // where the process does nothing but this one render; the normal start
+    // keeps the default.
+    std::signal(SIGPIPE, SIG_IGN);
     qInstallMessageHandler(discardMessage);
     fallBackToOffscreen();
     QtArguments qtArguments(argc, argv);

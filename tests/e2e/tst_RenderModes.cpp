@@ -1,6 +1,8 @@
 // Runs the real program with the render options and checks its one line, its
 // exit status, its silence on standard error and the PNG it writes, read by
 // an independent decoder (tests/e2e/png_info.py: Python's zlib and struct).
+#include "support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,8 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,12 +26,8 @@ struct Run {
 // unreachable: a display named that no server answers on.
 enum class DisplayKind { none, offscreen, xvfb, unreachable };
 
-// A normal start runs until it is quit: with `untilLaunched` the run ends
-// (killed, exit code -1) once the launch lines are out. A `fileSizeLimit`
-// makes every write past it fail, as a full disk does.
-Run run(const QStringList& arguments, const QString& configHome,
-        DisplayKind display = DisplayKind::none, const QString& tab = {},
-        bool untilLaunched = false, rlim_t fileSizeLimit = RLIM_INFINITY)
+QProcessEnvironment environmentFor(const QString& configHome, DisplayKind display,
+                                   const QString& tab)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
@@ -46,7 +43,16 @@ Run run(const QStringList& arguments, const QString& configHome,
         environment.remove(QStringLiteral("TESSEL_SETTINGS_TAB"));
     else
         environment.insert(QStringLiteral("TESSEL_SETTINGS_TAB"), tab);
+    return environment;
+}
 
+// A normal start runs until it is quit: with `untilLaunched` the run ends
+// (killed, exit code -1) once the launch lines are out. A `fileSizeLimit`
+// makes every write past it fail, as a full disk does.
+Run run(const QStringList& arguments, const QString& configHome,
+        DisplayKind display = DisplayKind::none, const QString& tab = {},
+        bool untilLaunched = false, rlim_t fileSizeLimit = RLIM_INFINITY)
+{
     QString program = QStringLiteral(TESSEL_NAV_BINARY);
     QStringList programArguments = arguments;
     if (display == DisplayKind::xvfb) {
@@ -55,16 +61,9 @@ Run run(const QStringList& arguments, const QString& configHome,
         program = QStringLiteral("xvfb-run");
     }
     QProcess process;
-    process.setProcessEnvironment(environment);
-    if (fileSizeLimit != RLIM_INFINITY) {
-        process.setChildProcessModifier([fileSizeLimit] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{};
-            ::getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = fileSizeLimit;
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
+    process.setProcessEnvironment(environmentFor(configHome, display, tab));
+    if (fileSizeLimit != RLIM_INFINITY)
+        process.setChildProcessModifier([fileSizeLimit] { FileSizeLimit::lower(fileSizeLimit); });
     process.start(program, programArguments);
     if (untilLaunched) {
         QByteArray out;
@@ -271,9 +270,48 @@ private slots:
                                  QStringLiteral("”: File too large.\n"));
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("earlier"));
-        QCOMPARE(QDir(dir.filePath(QStringLiteral("out")))
-                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("render.png")});
+    }
+
+    // A FIFO is written into, not replaced: its reader gets the whole image.
+    void aFifoGetsTheWholeImage()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("out.fifo"));
+        const QString received = dir.filePath(QStringLiteral("received.png"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess reader;
+        reader.start(QStringLiteral("sh"),
+                     {QStringLiteral("-c"), QStringLiteral("cat \"$0\" > \"$1\""), fifo, received});
+        QVERIFY(reader.waitForStarted());
+
+        const Run result = run({QStringLiteral("--render-settings"), fifo}, dir.path());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, QStringLiteral("rendered: ") + fifo + '\n');
+        QVERIFY(reader.waitForFinished(30000));
+        struct stat status {};
+        QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &status), 0);
+        QVERIFY(S_ISFIFO(status.st_mode));
+        const std::optional<PngInfo> png = decode(received);
+        QVERIFY(png);
+        QCOMPARE(png->width, 940);
+    }
+
+    // Standard output as the path, into a pipe whose reader stops after the
+    // signature: the reader gets it, and the mode ends as always, not by
+    // SIGPIPE.
+    void aPipeThatClosesEarlyGetsTheSignature()
+    {
+        QTemporaryDir dir;
+        QProcess shell;
+        shell.setProcessEnvironment(environmentFor(dir.path(), DisplayKind::none, {}));
+        shell.start(
+            QStringLiteral("bash"),
+            {QStringLiteral("-c"),
+             QStringLiteral("set -o pipefail; \"$0\" --render-settings /dev/stdout | head -c 8"),
+             QStringLiteral(TESSEL_NAV_BINARY)});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.readAllStandardOutput(), QByteArray("\x89PNG\r\n\x1a\n"));
+        QCOMPARE(shell.exitCode(), 0);
     }
 };
 

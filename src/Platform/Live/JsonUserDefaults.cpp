@@ -4,7 +4,6 @@
 #include "Platform/TextPosition.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -13,6 +12,8 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -106,17 +107,28 @@ JsonUserDefaults::JsonUserDefaults(QString path, Reporter report)
         m_values = valuesOf(*object);
     m_repeatTimer.setSingleShot(true);
     m_repeatTimer.setInterval(repeatInterval);
+    // Also what tries a failed write again, until it succeeds: a change must
+    // not wait for the next one, or for the end, to reach the file.
     connect(&m_repeatTimer, &QTimer::timeout, this, [this] {
-        if (!m_repeatWaiting)
+        if (m_unsaved.isEmpty() || m_readOnly)
             return;
-        write();
+        writeAndReport();
         m_repeatTimer.start();
     });
 }
 
 JsonUserDefaults::~JsonUserDefaults()
 {
-    synchronize();
+    if (m_unsaved.isEmpty() || m_readOnly)
+        return;
+    const std::optional<QString> failure = write();
+    if (!failure)
+        return;
+    QStringList lost(m_unsaved.cbegin(), m_unsaved.cend());
+    lost.sort();
+    m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the changes "
+                            "to %3 are lost.")
+                 .arg(m_path, *failure, lost.join(QStringLiteral(", "))));
 }
 
 QString JsonUserDefaults::defaultPath()
@@ -145,8 +157,8 @@ void JsonUserDefaults::remove(const QString& key)
 
 void JsonUserDefaults::synchronize()
 {
-    if (m_repeatWaiting)
-        write();
+    if (!m_unsaved.isEmpty())
+        writeAndReport();
 }
 
 // The file's object as it is now; an empty one when there is no file. Nothing
@@ -211,25 +223,40 @@ void JsonUserDefaults::keepAside(const QString& reason, const QString& outcome)
 void JsonUserDefaults::store(const QString& key)
 {
     m_unsaved.insert(key);
-    if (m_repeatTimer.isActive()) {
-        m_repeatWaiting = true;
+    if (m_repeatTimer.isActive())
         return;
-    }
-    write();
+    writeAndReport();
     m_repeatTimer.start();
 }
 
-// Writes the unsaved keys into the file as it is now. A file that had to be
-// moved aside is replaced by everything this store holds.
-void JsonUserDefaults::write()
+// A full disk fails every write of a drag, and every try after it, alike:
+// one line says why.
+void JsonUserDefaults::writeAndReport()
 {
-    m_repeatWaiting = false;
-    if (m_readOnly)
+    const std::optional<QString> failure = write();
+    if (!failure) {
+        m_reportedSaveFailure.clear();
         return;
+    }
+    if (*failure == m_reportedSaveFailure)
+        return;
+    m_reportedSaveFailure = *failure;
+    m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the change is "
+                            "kept and tried again until it is saved.")
+                 .arg(m_path, *failure));
+}
+
+// Writes the unsaved keys into the file as it is now; the reason when the
+// file could not be written. A file that had to be moved aside is replaced
+// by everything this store holds.
+std::optional<QString> JsonUserDefaults::write()
+{
+    if (m_readOnly)
+        return std::nullopt;
     const std::optional<QJsonObject> onDisk =
         read(QStringLiteral("the settings go on as the program holds them"));
     if (!onDisk && m_readOnly)
-        return;
+        return std::nullopt;
 
     QStringList changed;
     QJsonObject object;
@@ -246,10 +273,14 @@ void JsonUserDefaults::write()
         for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
             object.insert(it.key(), toJson(it.value()));
     }
-    if ((onDisk && object == *onDisk) || save(object))
+    std::optional<QString> failure;
+    if (!onDisk || object != *onDisk)
+        failure = save(object);
+    if (!failure)
         m_unsaved.clear();
     if (!changed.isEmpty())
         emit changedOutside(changed);
+    return failure;
 }
 
 // Takes the file's values in, except under the keys this store has yet to
@@ -275,9 +306,16 @@ QStringList JsonUserDefaults::takeIn(const QJsonObject& object)
     return changed;
 }
 
-bool JsonUserDefaults::save(const QJsonObject& object)
+std::optional<QString> JsonUserDefaults::save(const QJsonObject& object)
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // Said as such: the write into a folder that is not there would only
+    // say "No such file or directory".
+    const QString folder = QFileInfo(m_path).absolutePath();
+    std::error_code notCreated;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), notCreated);
+    if (notCreated)
+        return QStringLiteral("the folder %1 could not be created: %2")
+            .arg(folder, QString::fromStdString(notCreated.message()));
     // Qt's reader drops a byte-order mark written as such at the start of a
     // text, so a name beginning with U+FEFF would lose it at the next start;
     // written as an escape it reads back whole. Outside texts the JSON holds
@@ -285,16 +323,7 @@ bool JsonUserDefaults::save(const QJsonObject& object)
     const std::optional<FileWriteError> error = AtomicFile::write(
         m_path,
         QJsonDocument(object).toJson(QJsonDocument::Indented).replace("\xEF\xBB\xBF", "\\ufeff"));
-    if (!error) {
-        m_reportedSaveFailure.clear();
-        return true;
-    }
-    // A full disk fails every write of a drag alike: one line says why.
-    if (error->cause != m_reportedSaveFailure) {
-        m_reportedSaveFailure = error->cause;
-        m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the change "
-                                "is kept and written again with the next one.")
-                     .arg(m_path, error->cause));
-    }
-    return false;
+    if (error)
+        return error->cause;
+    return std::nullopt;
 }

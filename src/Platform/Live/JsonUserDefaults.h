@@ -24,17 +24,20 @@
 // A file that cannot be parsed, or holds no object, is renamed aside to
 // "<name>.corrupt-<yyyyMMdd-HHmmss>" and reported, at creation (the store
 // starts empty) as at a write (the write stores everything the store holds).
-// A write that fails is reported, once until a write succeeds or fails for
-// another reason; the value is kept in memory and goes to the file with the
-// next write.
+// A write that fails (a full disk, a settings folder that cannot be created)
+// is reported, once until a write succeeds or fails for another reason; the
+// values are kept in memory and the write is tried again at the end of each
+// `repeatInterval` until it succeeds. When the last write, as the store is
+// destroyed, fails too, one line names the keys whose changes are lost.
 //
 // A write goes to the file at once when none went within `repeatInterval`;
 // otherwise it waits for the end of that interval, whichever keys it holds,
 // and takes every change made meanwhile with it. A drag, whatever keys it
 // changes (the panel's centre is three), then reaches the file a few times a
 // second instead of being read, written and synced at every mouse move, and
-// its last value arrives when the interval ends. A waiting write also goes
-// at synchronize() and when the store does.
+// its last value arrives when the interval ends. Whatever has not reached the
+// file goes at synchronize() and when the store does. With nothing left to
+// write, no timer runs.
 // Not thread-safe: the settings store uses it from the main thread, whose
 // event loop ends the intervals.
 class JsonUserDefaults final : public UserDefaults {
@@ -60,21 +63,22 @@ private:
     std::optional<QJsonObject> read(const QString& outcome);
     void keepAside(const QString& reason, const QString& outcome);
     void store(const QString& key);
-    void write();
+    void writeAndReport();
+    std::optional<QString> write();
     QStringList takeIn(const QJsonObject& object);
-    bool save(const QJsonObject& object);
+    std::optional<QString> save(const QJsonObject& object);
 
     QString m_path;
     Reporter m_report;
     QVariantMap m_values;
-    // Keys this store set or removed that the file does not have yet.
+    // Keys this store set or removed that the file does not have yet: a
+    // change waiting for the interval's end, or one whose write failed.
     QSet<QString> m_unsaved;
     // Set when a file could not be read nor moved aside: writing would destroy it.
     bool m_readOnly = false;
     // The reason the last write failed, already reported; empty after a write
     // that succeeded.
     QString m_reportedSaveFailure;
-    // Whether a change waits for the interval that the last write started.
-    bool m_repeatWaiting = false;
+    // Runs for `repeatInterval` after each write.
     QTimer m_repeatTimer;
 };

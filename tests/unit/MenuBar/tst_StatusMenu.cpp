@@ -401,7 +401,7 @@ private slots:
         }
         Harness h(b.build(), {Browser::safari});
         const QString folder = QDir(runtime).filePath(QStringLiteral("TesselNav-Snapshots"));
-        QCOMPARE(StatusMenu::exportFolder(), folder);
+        QCOMPARE(h.menu.exportFolder(), folder);
 
         h.menu.saveSnapshots();
         if (!recording) {

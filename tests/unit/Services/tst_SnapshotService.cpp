@@ -379,6 +379,28 @@ private slots:
         QVERIFY(filesIn(m_dir->filePath("elsewhere")).isEmpty());
     }
 
+    // The first file that cannot be written ends the export; the ones before
+    // it stay, and the error counts them.
+    void exportStoppedByAFileKeepsTheOnesBefore()
+    {
+        auto service = makeService();
+        const QString folder = m_dir->filePath("Export");
+        QVERIFY(QDir().mkpath(folder + "/2 - Docs.png"));
+        const auto result =
+            service
+                ->writeSnapshots({record("Inbox", 88), record("Docs", 89), record("Hidden", 91)},
+                                 folder)
+                .result();
+        const auto* error = std::get_if<SnapshotService::ExportError>(&result);
+        QVERIFY(error);
+        QCOMPARE(error->written, 1);
+        QCOMPARE(error->description(),
+                 QStringLiteral("Could not write “%1/2 - Docs.png”: Is a directory. Snapshots "
+                                "written before it, kept in the folder: 1.")
+                     .arg(folder));
+        QCOMPARE(filesIn(folder), (QStringList{"1 - Inbox.png", "diagnostics.txt"}));
+    }
+
     void waitingWritesStayOnePerWindow()
     {
         // However far the disk falls behind the captures, a window has one
