@@ -46,7 +46,7 @@ std::optional<quint16> hostKeyCode(const QKeyEvent& event)
 // screens and URL opening are the real ones.
 int normalStart(QApplication& app)
 {
-    // Made first and so gone last: a second signal ends the program at once
+    // Made first and so gone last: a second Ctrl+C ends the program at once
     // also while the rest is taken down.
     TerminationSignals terminationSignals;
 
