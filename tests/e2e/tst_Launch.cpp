@@ -2,11 +2,15 @@
 // exit status and what it leaves in the settings folder.
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -86,6 +90,13 @@ Run launch(const QString& configHome, const QString& scenario = {}, Ending endin
     return Program(configHome, scenario).end(ending);
 }
 
+QJsonObject storedDefaults(const QTemporaryDir& config)
+{
+    QFile file(config.filePath(QStringLiteral("TesselNav/defaults.json")));
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                          : QJsonObject();
+}
+
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
 {
     const QString path = dir.filePath(name);
@@ -127,6 +138,38 @@ private slots:
         const Run third = launch(config.path(), {}, Ending::kill);
         QVERIFY2(third.out.contains(QStringLiteral("Safe mode: 3 rapid launch attempts")),
                  qPrintable(third.out));
+    }
+
+    // One copy runs per settings folder. Starts while it runs say so and
+    // leave the settings and the launch count alone; once it is gone, even
+    // killed, the next start runs.
+    void secondStartsLeaveTheRunningCopyAlone()
+    {
+        QTemporaryDir config;
+        std::vector<std::unique_ptr<Program>> starts;
+        for (int start = 0; start < 3; ++start) {
+            if (start > 0)
+                QTest::qWait(500);
+            starts.push_back(std::make_unique<Program>(config.path()));
+        }
+        Program* running = nullptr;
+        for (const auto& program : starts) {
+            if (program->launched()) {
+                QVERIFY2(!running, "two copies run on one settings folder");
+                running = program.get();
+                continue;
+            }
+            const Run left = program->end();
+            QVERIFY(left.exitedWith(0));
+            QCOMPARE(left.out, QStringLiteral("Tessel Nav is already running.\n"));
+        }
+        QVERIFY(running);
+        QCOMPARE(storedDefaults(config).value(QStringLiteral("launchAttempts")), QJsonValue(1));
+        QVERIFY(!running->end(Ending::kill).out.contains(QStringLiteral("Safe mode")));
+
+        const Run next = launch(config.path());
+        QVERIFY2(next.launched, qPrintable(next.out));
+        QVERIFY(next.exitedWith(0));
     }
 
     void permissionsComeFromTheScenario()
