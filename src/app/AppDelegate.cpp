@@ -211,6 +211,10 @@ void AppDelegate::applicationWillTerminate()
     // A person who quits and reopens the program, as the setup window and
     // the Screen Recording alert ask, must not land in safe mode.
     resetLaunchAttempts();
+    // Every setting on disk now, before the services are taken down: their
+    // queues and the thumbnail writer may keep the end waiting, and a second
+    // Ctrl+C meanwhile ends the program at once.
+    m_environment.platform.defaults.synchronize();
 }
 
 void AppDelegate::resetLaunchAttempts()

@@ -73,7 +73,8 @@ public:
     // The launch sequence, once the event loop is about to run.
     void applicationDidFinishLaunching();
     // An orderly end (Quit, the desktop's close request, a termination
-    // signal), once the event loop has returned.
+    // signal), once the event loop has returned: clears the launch count and
+    // puts every setting on disk.
     void applicationWillTerminate();
     // Fills the shortcut's providers and callbacks and starts its event tap.
     void setupHotkey();

@@ -22,6 +22,11 @@ volatile std::sig_atomic_t arrived = 0;
 void onSignal(int number)
 {
     if (arrived) {
+        // A session that ends sends SIGTERM and SIGHUP back to back: the end
+        // under way already answers both. Only a second Ctrl+C means that
+        // someone will not wait for it.
+        if (number != SIGINT)
+            return;
         // The signal is blocked while its handler runs, so the raised one
         // acts, with the usual action, as soon as the handler returns.
         struct sigaction usual = {};
@@ -76,8 +81,15 @@ TerminationSignals::~TerminationSignals()
 {
     if (m_readEnd < 0)
         return;
-    for (std::size_t i = 0; i < std::size(handledSignals); ++i)
-        sigaction(handledSignals[i], &m_previous[i], nullptr);
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    for (std::size_t i = 0; i < std::size(handledSignals); ++i) {
+        // The end under way goes on after this object: a late SIGTERM or
+        // SIGHUP must not turn it into a death by signal.
+        const bool keepIgnoring = arrived && handledSignals[i] != SIGINT;
+        sigaction(handledSignals[i], keepIgnoring ? &ignore : &m_previous[i], nullptr);
+    }
     m_notifier.reset();
     close(writeEnd);
     writeEnd = -1;

@@ -14,14 +14,17 @@ class QSocketNotifier;
 //
 // A handler may call almost nothing, so it only writes one byte to a socket
 // pair whose other end a notifier watches in the event loop. Once one of the
-// signals has arrived, the next one ends the process at once with that
-// signal's own action: a quit that hangs can still be stopped. SIGKILL cannot
-// be caught and stays what it is, and a signal that the program was started
-// with ignored stays ignored. Where the socket pair cannot be made, a line on
-// standard error says so and the signals keep their usual action.
+// signals has arrived, SIGTERM and SIGHUP are ignored for the rest of the
+// process (a logout sends both back to back), while a second SIGINT ends it
+// at once with its usual action: an impatient Ctrl+C still stops a quit that
+// hangs. SIGKILL cannot be caught and stays what it is, and a signal that the
+// program was started with ignored stays ignored. Where the socket pair cannot
+// be made, a line on standard error says so and the signals keep their usual
+// action.
 //
 // One instance at a time, created and destroyed on the main thread; it
-// restores the actions it replaced when it goes.
+// restores the actions it replaced when it goes, but for SIGTERM and SIGHUP
+// once one of the signals has arrived.
 class TerminationSignals final : public QObject {
     Q_OBJECT
 public:

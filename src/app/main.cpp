@@ -2,6 +2,7 @@
 #include "app/HeapPolicy.h"
 #include "app/QtArguments.h"
 #include "app/RenderModes.h"
+#include "app/RunningCopyLock.h"
 #include "app/TerminationSignals.h"
 
 #include "Platform/Clock.h"
@@ -22,6 +23,7 @@
 #include "Services/CrashReporter.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QNetworkAccessManager>
 #include <QSystemTrayIcon>
@@ -46,7 +48,7 @@ std::optional<quint16> hostKeyCode(const QKeyEvent& event)
 // screens and URL opening are the real ones.
 int normalStart(QApplication& app)
 {
-    // Made first and so gone last: a second signal ends the program at once
+    // Made first and so gone last: a second Ctrl+C ends the program at once
     // also while the rest is taken down.
     TerminationSignals terminationSignals;
 
@@ -59,6 +61,15 @@ int normalStart(QApplication& app)
         return 2;
     }
     SimPlatform host(std::move(std::get<SimModel>(loaded)));
+
+    // Before the settings file or the launch counter is touched, and before
+    // any window opens: a second start leaves the running copy alone. Made
+    // before the settings store, it is released after the store's last write.
+    const RunningCopyLock runningCopy(QFileInfo(JsonUserDefaults::defaultPath()).absolutePath());
+    if (runningCopy.heldByAnotherCopy()) {
+        StandardOutput::printLine(QStringLiteral("Tessel Nav is already running."));
+        return 0;
+    }
 
     JsonUserDefaults defaults(JsonUserDefaults::defaultPath());
     XdgLoginItems loginItems(QCoreApplication::applicationFilePath());

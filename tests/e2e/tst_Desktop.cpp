@@ -525,39 +525,61 @@ private slots:
         QCOMPARE(storedDefaults().value(QStringLiteral("launchAttempts")), QJsonValue(0));
     }
 
-    // A logout or a service stop ends the program as Quit does: a setting
-    // changed twice in quick succession reaches the file.
-    void terminationSignalKeepsTheLastChange()
+    // A logout sends SIGTERM and SIGHUP back to back; a service stop sends
+    // SIGTERM. Each time, the program ends as Quit does: a setting changed
+    // twice in quick succession reaches the file, and the launch count is
+    // cleared, so that ends like these never add up to safe mode.
+    void terminationSignalsKeepTheLastChange()
     {
-        const QString desktop = start(QStringLiteral("desktop.json"));
-        QVERIFY(!desktop.isEmpty());
-        xdotool(moveToStatusItem(geometry(desktop))
-                << QStringLiteral("click") << QStringLiteral("1"));
-        const auto panel = waitForWindow(QStringLiteral("^Tessel Nav$"));
-        QVERIFY(panel);
-        const Geometry shown = geometry(*panel);
-        // Settings… is the third row from the bottom.
-        xdotool({QStringLiteral("mousemove"), QString::number(shown.center().x()),
-                 QString::number(shown.y + shown.height - 131), QStringLiteral("click"),
-                 QStringLiteral("1")});
-        const auto settings = waitForWindow(QStringLiteral("Tessel Nav Settings"));
-        QVERIFY(settings);
-        // The General tab's first shortcut preset takes the keyboard; the
-        // arrow keys then step to the next two.
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), *settings,
-                 QStringLiteral("40"), QStringLiteral("326"), QStringLiteral("click"),
-                 QStringLiteral("1")});
-        QTRY_COMPARE(storedDefaults().value(QStringLiteral("shortcutPreset")),
-                     QJsonValue(QStringLiteral("optionTab")));
-        QTest::qWait(300);
-        key({QStringLiteral("Down"), QStringLiteral("Down")});
-        QTest::qWait(100);
-        QVERIFY(::kill(pid_t(m_program.processId()), SIGTERM) == 0);
-        QVERIFY(m_program.waitForFinished(5000));
-        QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_program.exitCode(), 0);
-        QCOMPARE(storedDefaults().value(QStringLiteral("shortcutPreset")),
-                 QJsonValue(QStringLiteral("optionGrave")));
+        const QString autostart =
+            m_home.filePath(QStringLiteral("config/autostart/tessel-nav.desktop"));
+        for (int run = 1; run <= 5; ++run) {
+            const QString desktop = start(QStringLiteral("desktop.json"));
+            QVERIFY(!desktop.isEmpty());
+            xdotool(moveToStatusItem(geometry(desktop))
+                    << QStringLiteral("click") << QStringLiteral("1"));
+            const auto panel = waitForWindow(QStringLiteral("^Tessel Nav$"));
+            QVERIFY(panel);
+            const Geometry shown = geometry(*panel);
+            // Settings… is the third row from the bottom.
+            xdotool({QStringLiteral("mousemove"), QString::number(shown.center().x()),
+                     QString::number(shown.y + shown.height - 131), QStringLiteral("click"),
+                     QStringLiteral("1")});
+            const auto settings = waitForWindow(QStringLiteral("Tessel Nav Settings"));
+            QVERIFY(settings);
+            // The General tab's first shortcut preset takes the keyboard; the
+            // arrow keys then step to the next two.
+            xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), *settings,
+                     QStringLiteral("40"), QStringLiteral("326"), QStringLiteral("click"),
+                     QStringLiteral("1")});
+            QTRY_COMPARE(storedDefaults().value(QStringLiteral("shortcutPreset")),
+                         QJsonValue(QStringLiteral("optionTab")));
+            QTest::qWait(300); // past the interval that this write started
+            // The first step is written at once, the second waits for the end
+            // of the interval. A click on Launch at login behind them adds or
+            // removes the autostart entry at once: when it has, the program
+            // has taken in both steps.
+            key({QStringLiteral("Down"), QStringLiteral("Down")});
+            xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), *settings,
+                     QStringLiteral("30"), QStringLiteral("486"), QStringLiteral("click"),
+                     QStringLiteral("1")});
+            QTRY_COMPARE(QFile::exists(autostart), run % 2 == 1);
+            const pid_t pid = pid_t(m_program.processId());
+            QVERIFY(::kill(pid, SIGTERM) == 0 && ::kill(pid, SIGHUP) == 0);
+            QVERIFY(m_program.waitForFinished(5000));
+            QVERIFY2(m_program.exitStatus() == QProcess::NormalExit && m_program.exitCode() == 0,
+                     qPrintable(QStringLiteral("run %1: %2 with %3")
+                                    .arg(run)
+                                    .arg(m_program.exitStatus() == QProcess::NormalExit
+                                             ? QStringLiteral("exit status")
+                                             : QStringLiteral("signal"))
+                                    .arg(m_program.exitCode())));
+            const QJsonObject stored = storedDefaults();
+            QCOMPARE(stored.value(QStringLiteral("shortcutPreset")),
+                     QJsonValue(QStringLiteral("optionGrave")));
+            QCOMPARE(stored.value(QStringLiteral("launchAttempts")), QJsonValue(0));
+            m_lines.clear();
+        }
     }
 };
 

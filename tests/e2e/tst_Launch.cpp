@@ -2,56 +2,99 @@
 // exit status and what it leaves in the settings folder.
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+#include <optional>
+#include <vector>
+
 namespace {
 
+// How a run of the program ended, and what it printed.
 struct Run {
-    int exitCode = -1; // -1 while it still ran after launching
+    bool launched = false; // printed its launch line before the test ended it
+    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+    int exitCode = -1; // with a crash exit, the signal that ended it
     QString out;
     QString err;
+
+    bool exitedWith(int code) const
+    {
+        return exitStatus == QProcess::NormalExit && exitCode == code;
+    }
 };
 
-// How a launched program ends: as a logout ends it, or killed the moment it
-// has launched, as a crash at start would end it.
+// How a launched program is ended: as a logout ends it, or killed the moment
+// it has launched, as a crash at start would end it.
 enum class Ending { signal, kill };
+
+// The program started on a settings folder of the test's own.
+class Program {
+public:
+    explicit Program(const QString& configHome, const QString& scenario = {})
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (scenario.isEmpty())
+            environment.remove(QStringLiteral("TESSEL_SIM_SCENARIO"));
+        else
+            environment.insert(QStringLiteral("TESSEL_SIM_SCENARIO"), scenario);
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QStringLiteral(TESSEL_NAV_BINARY), {});
+    }
+
+    // Whether it launched and runs; one that does not start ends by itself.
+    bool launched()
+    {
+        if (!m_launched) {
+            m_out += m_process.readAllStandardOutput();
+            while (!m_out.contains("Screen Recording: ") && m_process.waitForReadyRead(30000))
+                m_out += m_process.readAllStandardOutput();
+            m_launched = m_process.state() != QProcess::NotRunning;
+        }
+        return *m_launched;
+    }
+
+    // Ends a program that launched, and waits for one that did not.
+    Run end(Ending ending = Ending::signal)
+    {
+        if (launched() && ending == Ending::kill) {
+            m_process.kill();
+        } else if (launched()) {
+            m_process.waitForReadyRead(200);
+            // Ended as a logout ends it, with what it holds written.
+            m_process.terminate();
+        }
+        if (!m_process.waitForFinished(10000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+        m_out += m_process.readAllStandardOutput();
+        return {*m_launched, m_process.exitStatus(), m_process.exitCode(), QString::fromUtf8(m_out),
+                QString::fromUtf8(m_process.readAllStandardError())};
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_out;
+    std::optional<bool> m_launched;
+};
 
 Run launch(const QString& configHome, const QString& scenario = {}, Ending ending = Ending::signal)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    if (scenario.isEmpty())
-        environment.remove(QStringLiteral("TESSEL_SIM_SCENARIO"));
-    else
-        environment.insert(QStringLiteral("TESSEL_SIM_SCENARIO"), scenario);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TESSEL_NAV_BINARY), {});
-    // A program that launched runs until it is quit; one that cannot start
-    // ends by itself.
-    QByteArray out;
-    while (!out.contains("Screen Recording: ") && process.waitForReadyRead(30000))
-        out += process.readAllStandardOutput();
-    const bool launched = process.state() != QProcess::NotRunning;
-    if (launched && ending == Ending::kill) {
-        process.kill();
-        process.waitForFinished();
-    } else if (launched) {
-        process.waitForReadyRead(200);
-        // Ended as a logout ends it, with what it holds written.
-        process.terminate();
-        if (!process.waitForFinished(10000)) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-    out += process.readAllStandardOutput();
-    const bool exited = !launched && process.exitStatus() == QProcess::NormalExit;
-    return {exited ? process.exitCode() : -1, QString::fromUtf8(out),
-            QString::fromUtf8(process.readAllStandardError())};
+    return Program(configHome, scenario).end(ending);
+}
+
+QJsonObject storedDefaults(const QTemporaryDir& config)
+{
+    QFile file(config.filePath(QStringLiteral("TesselNav/defaults.json")));
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                          : QJsonObject();
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
@@ -72,7 +115,8 @@ private slots:
     {
         QTemporaryDir config;
         const Run run = launch(config.path());
-        QCOMPARE(run.exitCode, -1);
+        QVERIFY(run.launched);
+        QVERIFY(run.exitedWith(0));
         QVERIFY2(run.out.contains(QStringLiteral("Tessel Nav launched. Accessibility: granted\n"
                                                  "Screen Recording: granted\n")),
                  qPrintable(run.out));
@@ -94,6 +138,38 @@ private slots:
         const Run third = launch(config.path(), {}, Ending::kill);
         QVERIFY2(third.out.contains(QStringLiteral("Safe mode: 3 rapid launch attempts")),
                  qPrintable(third.out));
+    }
+
+    // One copy runs per settings folder. Starts while it runs say so and
+    // leave the settings and the launch count alone; once it is gone, even
+    // killed, the next start runs.
+    void secondStartsLeaveTheRunningCopyAlone()
+    {
+        QTemporaryDir config;
+        std::vector<std::unique_ptr<Program>> starts;
+        for (int start = 0; start < 3; ++start) {
+            if (start > 0)
+                QTest::qWait(500);
+            starts.push_back(std::make_unique<Program>(config.path()));
+        }
+        Program* running = nullptr;
+        for (const auto& program : starts) {
+            if (program->launched()) {
+                QVERIFY2(!running, "two copies run on one settings folder");
+                running = program.get();
+                continue;
+            }
+            const Run left = program->end();
+            QVERIFY(left.exitedWith(0));
+            QCOMPARE(left.out, QStringLiteral("Tessel Nav is already running.\n"));
+        }
+        QVERIFY(running);
+        QCOMPARE(storedDefaults(config).value(QStringLiteral("launchAttempts")), QJsonValue(1));
+        QVERIFY(!running->end(Ending::kill).out.contains(QStringLiteral("Safe mode")));
+
+        const Run next = launch(config.path());
+        QVERIFY2(next.launched, qPrintable(next.out));
+        QVERIFY(next.exitedWith(0));
     }
 
     void permissionsComeFromTheScenario()
@@ -130,7 +206,7 @@ private slots:
         QTemporaryDir dir;
         const QString scenario = writeFile(dir, QStringLiteral("broken.json"), content);
         const Run run = launch(dir.path(), scenario);
-        QCOMPARE(run.exitCode, 2);
+        QVERIFY(!run.launched && run.exitedWith(2));
         QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
         QVERIFY2(run.err.contains(scenario) && run.err.contains(expected), qPrintable(run.err));
         // Nothing was set up: no settings were written.
@@ -142,7 +218,7 @@ private slots:
         QTemporaryDir dir;
         const QString missing = dir.filePath(QStringLiteral("nowhere.json"));
         const Run run = launch(dir.path(), missing);
-        QCOMPARE(run.exitCode, 2);
+        QVERIFY(!run.launched && run.exitedWith(2));
         QVERIFY2(run.err.contains(missing), qPrintable(run.err));
     }
 

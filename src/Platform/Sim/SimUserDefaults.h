@@ -13,9 +13,14 @@ public:
     QVariant object(const QString& key) const override { return m_values.value(key); }
     void set(const QString& key, const QVariant& value) override { m_values.insert(key, value); }
     void remove(const QString& key) override { m_values.remove(key); }
+    void synchronize() override { m_synchronized = m_values; }
 
     const QVariantMap& values() const { return m_values; }
+    // The values as the last synchronize() found them: what a store that
+    // writes later would surely have on disk.
+    const QVariantMap& synchronizedValues() const { return m_synchronized; }
 
 private:
     QVariantMap m_values;
+    QVariantMap m_synchronized;
 };

@@ -188,19 +188,26 @@ private slots:
         }
     }
 
-    void countResetsOnlyAfterTheProcessLived()
+    void countResetsAfterTheDelayOrAtAnOrderlyEnd()
     {
         Harness h(desktop(), AppTimings{40ms, 1h, 5s, 20ms});
         h.sim.defaults.set(AppDelegate::launchAttemptsKey, 1);
         h.delegate->applicationDidFinishLaunching();
         QCOMPARE(h.sim.defaults.number(AppDelegate::launchAttemptsKey), 2.0);
         QTRY_COMPARE(h.sim.defaults.number(AppDelegate::launchAttemptsKey), 0.0);
-        // A delegate gone before the time leaves the count as it is.
+        // A delegate gone before the time, as in a kill, leaves the count as it is.
         Harness gone(desktop(), AppTimings{40ms, 1h, 5s, 20ms});
         gone.delegate->applicationDidFinishLaunching();
         gone.delegate.reset();
         QTest::qWait(80);
         QCOMPARE(gone.sim.defaults.number(AppDelegate::launchAttemptsKey), 1.0);
+        // An orderly end puts the cleared count on disk before anything is
+        // taken down.
+        Harness ended;
+        ended.delegate->applicationDidFinishLaunching();
+        ended.delegate->applicationWillTerminate();
+        QCOMPARE(ended.sim.defaults.synchronizedValues().value(AppDelegate::launchAttemptsKey),
+                 QVariant(0));
     }
 
     void warmUp_data()
