@@ -157,6 +157,10 @@ private:
     enum class Selection { reset, kept };
     using Anchor = PanelPresenter::Anchor;
 
+    // The card a showing opens on: +1 the window used before the one in
+    // front (the second card when none is known), -1 the last card, 0 the
+    // first; a scoped showing takes the second card for +1.
+    int initialSelection(int step) const;
     QList<SafariWindow> sorted(const QList<SafariWindow>& windows) const;
     QList<SafariWindow> allWindowsOrdered() const;
     void refreshDiscoveryInBackground();
