@@ -76,6 +76,8 @@ public:
     QString searchQuery() const { return m_searchQuery; }
     int columns() const { return m_columns; }
     double panelContentWidth() const { return m_panelContentWidth; }
+    // The width the cards are drawn at: the setting, held to the screen.
+    double cardWidth() const { return m_presenter.cardWidth(panelContent()); }
 
     // Leaving the cards clears the hover; hoverCard() sets it within range.
     void setHoveredIndex(std::optional<int> index);
