@@ -125,8 +125,7 @@ void OverlayController::show(int initialCycle, std::optional<Browser> scope)
     }
 
     applyFilter(Selection::reset, Anchor::none);
-    const int count = int(m_windows.size());
-    setSelectedIndex(count == 0 ? 0 : wrapped(count, initialCycle, count));
+    setSelectedIndex(initialSelection(initialCycle));
 
     m_snapshots.preloadCachedSnapshots(m_windows);
     m_presenter.present(panelContent());
@@ -138,6 +137,26 @@ void OverlayController::show(int initialCycle, std::optional<Browser> scope)
         startMetadataMerges();
         m_snapshots.refreshSnapshots();
     }
+}
+
+int OverlayController::initialSelection(int step) const
+{
+    const int count = int(m_windows.size());
+    if (count == 0)
+        return 0;
+    // The cards stand grouped by app, so the window used before the one in
+    // front is not always the second card; the shortcut's first press goes
+    // to it wherever it stands.
+    if (step == 1 && !m_scope) {
+        const std::optional<RunningApplication> frontmost =
+            m_environment.workspace.frontmostApplication();
+        const std::optional<Browser> frontmostApp =
+            frontmost ? Browser::from(frontmost->bundleIdentifier) : std::nullopt;
+        if (const std::optional<int> recent =
+                recentSelection(m_windows, m_recentTracker.order(), frontmostApp))
+            return *recent;
+    }
+    return wrapped(count, step, count);
 }
 
 QList<SafariWindow> OverlayController::sorted(const QList<SafariWindow>& windows) const

@@ -76,6 +76,8 @@ public:
     QString searchQuery() const { return m_searchQuery; }
     int columns() const { return m_columns; }
     double panelContentWidth() const { return m_panelContentWidth; }
+    // The width the cards are drawn at: the setting, held to the screen.
+    double cardWidth() const { return m_presenter.cardWidth(panelContent()); }
 
     // Leaving the cards clears the hover; hoverCard() sets it within range.
     void setHoveredIndex(std::optional<int> index);
@@ -157,6 +159,10 @@ private:
     enum class Selection { reset, kept };
     using Anchor = PanelPresenter::Anchor;
 
+    // The card a showing opens on: +1 the window used before the one in
+    // front (the second card when none is known), -1 the last card, 0 the
+    // first; a scoped showing takes the second card for +1.
+    int initialSelection(int step) const;
     QList<SafariWindow> sorted(const QList<SafariWindow>& windows) const;
     QList<SafariWindow> allWindowsOrdered() const;
     void refreshDiscoveryInBackground();

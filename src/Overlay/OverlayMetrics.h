@@ -4,6 +4,8 @@
 // card draws itself by them, the panel is sized by them and the settings
 // window's miniature lays out the same panel, so each fits the others. W is
 // the card width setting, the width of a card's thumbnail.
+#include <algorithm>
+
 namespace OverlayMetrics {
 
 // A card: the thumbnail, W wide and W × thumbnailAspect high, over the
@@ -30,6 +32,16 @@ constexpr double cellWidth(double W)
 constexpr double cellHeight(double W)
 {
     return thumbnailHeight(W) + captionBlock + 2 * cardPadding;
+}
+// The card width a panel lays out and draws: W, held to the widest card whose
+// cell fits the room the panel has for one on its screen. W has no upper
+// bound (a hand-edited settings file), and what a card costs to draw grows
+// with the square of its width.
+constexpr double fittedCardWidth(double W, double roomWidth, double roomHeight)
+{
+    const double widest = std::min(roomWidth - 2 * cardPadding,
+                                   (roomHeight - captionBlock - 2 * cardPadding) / thumbnailAspect);
+    return std::max(std::min(W, widest), 0.0);
 }
 
 // The app chips: a row above the cards, or a rail beside them.

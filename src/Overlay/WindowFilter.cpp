@@ -51,6 +51,23 @@ bool matches(const SafariWindow& window, const std::optional<QString>& profile, 
         query.lowered);
 }
 
+// The card an entry of the recent order names: the one with that id, else
+// the one whose window number it gives. Window numbers are the window
+// server's, one per window of any app.
+std::optional<int> recentCardIndex(const QList<SafariWindow>& cards, const QString& entry)
+{
+    auto found = std::find_if(cards.cbegin(), cards.cend(),
+                              [&](const SafariWindow& card) { return card.id() == entry; });
+    if (found == cards.cend()) {
+        found = std::find_if(cards.cbegin(), cards.cend(), [&](const SafariWindow& card) {
+            return card.windowID && windowServerWindowId(*card.windowID) == entry;
+        });
+    }
+    if (found == cards.cend())
+        return std::nullopt;
+    return int(found - cards.cbegin());
+}
+
 } // namespace
 
 WindowFilterResult filterWindows(const QList<SafariWindow>& all,
@@ -122,4 +139,24 @@ int keptSelection(const QList<SafariWindow>& windows, const std::optional<Safari
     if (selectedIndex >= 0 && selectedIndex < windows.size())
         return selectedIndex;
     return std::max(int(windows.size()) - 1, 0);
+}
+
+std::optional<int> recentSelection(const QList<SafariWindow>& cards, const QStringList& order,
+                                   std::optional<Browser> frontmostApp)
+{
+    std::optional<SafariWindow> front;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        const std::optional<int> index = recentCardIndex(cards, order[i]);
+        if (!index)
+            continue;
+        const SafariWindow& card = cards[*index];
+        if (i == 0 && frontmostApp && card.browser == *frontmostApp) {
+            front = card;
+            continue;
+        }
+        if (front && sameWindowIndex({*front}, card))
+            continue;
+        return index;
+    }
+    return std::nullopt;
 }

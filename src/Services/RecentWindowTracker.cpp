@@ -48,6 +48,9 @@ void RecentWindowTracker::ensureObserving(const QList<Browser>& browsers)
         it = m_observers.erase(it);
     }
 
+    // The window in front when the program started watching its app was
+    // used last, though no focus change will ever report it.
+    const std::optional<RunningApplication> frontmost = m_workspace.frontmostApplication();
     for (pid_t pid : std::as_const(running)) {
         if (m_observers.count(pid) != 0)
             continue;
@@ -63,7 +66,33 @@ void RecentWindowTracker::ensureObserving(const QList<Browser>& browsers)
         observer->addNotification(application, AXNotification::focusedWindowChanged);
         observer->setScheduled(true);
         m_observers.emplace(pid, std::move(observer));
+        if (frontmost && frontmost->pid == pid) {
+            if (const std::optional<AXElement> focused = focusedWindow(application))
+                focusedWindowChanged(*focused);
+        }
     }
+}
+
+std::optional<AXElement> RecentWindowTracker::focusedWindow(const AXElement& application) const
+{
+    // The app's focused window is its main one, as the host reports it when
+    // the app comes to the front.
+    AXValue windows;
+    if (m_accessibility.copyAttributeValue(application, AXAttribute::windows, windows) !=
+        AXError::Success)
+        return std::nullopt;
+    const auto* elements = std::get_if<QList<AXElement>>(&windows);
+    if (!elements)
+        return std::nullopt;
+    for (AXElement window : *elements) {
+        m_accessibility.setMessagingTimeout(window, focusMessagingTimeout);
+        AXValue main;
+        if (m_accessibility.copyAttributeValue(window, AXAttribute::main, main) != AXError::Success)
+            continue;
+        if (const bool* isMain = std::get_if<bool>(&main); isMain && *isMain)
+            return window;
+    }
+    return std::nullopt;
 }
 
 void RecentWindowTracker::focusedWindowChanged(const AXElement& window)

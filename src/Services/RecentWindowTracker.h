@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class Workspace;
 struct Platform;
@@ -26,7 +27,9 @@ public:
 
     // Observes exactly the running instances of these apps: observers of
     // processes no longer among them are dropped, missing ones are created
-    // (one that cannot be created is tried again at the next call).
+    // (one that cannot be created is tried again at the next call). When a
+    // new observer watches the frontmost application, its focused window
+    // enters the order as a focus change would.
     void ensureObserving(const QList<Browser>& browsers);
     void bump(const QString& id);
     const QStringList& order() const { return m_order; }
@@ -38,6 +41,7 @@ public:
     QList<pid_t> observedProcesses() const;
 
 private:
+    std::optional<AXElement> focusedWindow(const AXElement& application) const;
     void focusedWindowChanged(const AXElement& window);
 
     Accessibility& m_accessibility;

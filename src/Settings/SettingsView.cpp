@@ -128,7 +128,8 @@ void SettingsView::setPreviewHover(int index)
 
 LivePreview* SettingsView::makePreview()
 {
-    auto* preview = new LivePreview(m_preferences, m_environment.icons, m_previewHover);
+    auto* preview =
+        new LivePreview(m_preferences, m_environment.icons, m_environment.screens, m_previewHover);
     connect(preview, &LivePreview::hovered, this, &SettingsView::setPreviewHover);
     connect(this, &SettingsView::previewHoverChanged, preview, &LivePreview::setHover);
     return preview;

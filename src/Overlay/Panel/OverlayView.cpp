@@ -192,7 +192,7 @@ void OverlayView::sync()
     arrangement.kind =
         OverlayRules::arrangement(position, m_preferences.layoutMode(), windows.size());
     arrangement.columns = std::max(m_controller.columns(), 1);
-    arrangement.thumbWidth = m_preferences.cardWidth();
+    arrangement.thumbWidth = m_controller.cardWidth();
     arrangement.spacing = m_preferences.windowSpacing();
     arrangement.padding = padding;
     arrangement.minimumWidth = m_controller.panelContentWidth();

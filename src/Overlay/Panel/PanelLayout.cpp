@@ -55,21 +55,35 @@ struct Size {
     int columns;
 };
 
+// The chips beside the cards: a row above them, and a rail for a panel on a
+// side edge. Neither for a scoped showing or a single app.
+struct ChipBars {
+    bool shown;
+    double row;  // its height
+    double rail; // its width
+};
+
+ChipBars chipBars(const PanelLayoutInput& in)
+{
+    const bool shown = !in.scoped && in.filterCount > 1;
+    return {shown, shown ? chipRowHeight : 0, shown && isVertical(in.position) ? railWidth : 0};
+}
+
 Size panelSize(const PanelLayoutInput& in)
 {
-    const double W = in.cardWidth;
+    const double W = cardWidthOnScreen(in);
     const double s = in.windowSpacing;
     const double p = in.containerPadding;
     const int n = std::max(in.windowCount, 1);
     const int f = in.filterCount;
     const bool vertical = isVertical(in.position);
-    const bool chips = !in.scoped && f > 1;
+    const ChipBars bars = chipBars(in);
     const QRectF& VF = in.visibleFrame;
 
-    const double filterBar = chips ? chipRowHeight : 0;
-    const double sideRail = vertical && chips ? railWidth : 0;
+    const double filterBar = bars.row;
+    const double sideRail = bars.rail;
     const double railMinimum =
-        vertical && chips ? (f + 1) * railChipLength + 2 * p + f * railSpacing : 0;
+        vertical && bars.shown ? (f + 1) * railChipLength + 2 * p + f * railSpacing : 0;
     const double cellWidth = OverlayMetrics::cellWidth(W);
     const double cellHeight = OverlayMetrics::cellHeight(W);
 
@@ -132,6 +146,16 @@ int toPixels(double value, double low, double high)
 }
 
 } // namespace
+
+double cardWidthOnScreen(const PanelLayoutInput& input)
+{
+    const ChipBars bars = chipBars(input);
+    const double padding = 2 * input.containerPadding;
+    // A side panel's chips stand in its rail, not above its cards.
+    const double above = isVertical(input.position) ? 0 : bars.row;
+    return fittedCardWidth(input.cardWidth, input.visibleFrame.width() - padding - bars.rail,
+                           input.visibleFrame.height() - padding - above);
+}
 
 PanelLayoutResult computePanelLayout(const PanelLayoutInput& input)
 {

@@ -39,6 +39,11 @@ struct PanelLayoutResult {
     double contentWidth = 0;
 };
 
+// The card width the panel is sized for and its cards are drawn with: the
+// setting, held so that one card fits the visible frame inside the panel's
+// padding, chips row and rail.
+double cardWidthOnScreen(const PanelLayoutInput& input);
+
 // Sizes the panel from the card metrics and places it: at the custom centre
 // or the position's place, held inside the visible frame, or, anchored, under
 // its current top edge.

@@ -121,17 +121,14 @@ void PanelPresenter::present(const Content& content)
     m_presented = true;
 }
 
-void PanelPresenter::layout(const Content& content, Anchor anchor)
+std::optional<PanelLayoutInput> PanelPresenter::layoutInput(const Content& content) const
 {
-    if (!m_panel)
-        return;
     const QList<ScreenInfo> screens = m_screens.screens();
     const std::optional<ScreenInfo> target =
         targetScreen(screens, m_screens.mainScreen(), m_screens.mouseLocation(),
                      m_preferences.preferredScreen());
     if (!target)
-        return; // the panel keeps its frame
-
+        return std::nullopt;
     PanelLayoutInput input;
     input.cardWidth = m_preferences.cardWidth();
     input.windowSpacing = m_preferences.windowSpacing();
@@ -143,10 +140,26 @@ void PanelPresenter::layout(const Content& content, Anchor anchor)
     input.layoutMode = m_preferences.layoutMode();
     input.customCenter = m_preferences.customPanelCenter();
     input.visibleFrame = target->visibleFrame;
-    if (anchor == Anchor::topEdge)
-        input.anchorFrame = frame();
     input.screens = screens;
-    const PanelLayoutResult result = computePanelLayout(input);
+    return input;
+}
+
+double PanelPresenter::cardWidth(const Content& content) const
+{
+    const std::optional<PanelLayoutInput> input = layoutInput(content);
+    return input ? cardWidthOnScreen(*input) : m_preferences.cardWidth();
+}
+
+void PanelPresenter::layout(const Content& content, Anchor anchor)
+{
+    if (!m_panel)
+        return;
+    std::optional<PanelLayoutInput> input = layoutInput(content);
+    if (!input)
+        return; // the panel keeps its frame
+    if (anchor == Anchor::topEdge)
+        input->anchorFrame = frame();
+    const PanelLayoutResult result = computePanelLayout(*input);
 
     emit laidOut(result.columns, result.contentWidth);
     m_isProgrammaticMove = true;

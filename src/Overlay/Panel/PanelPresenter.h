@@ -2,12 +2,14 @@
 
 #include "Overlay/Panel/OverlayPanel.h"
 #include "Overlay/Panel/OverlayView.h"
+#include "Overlay/Panel/PanelLayout.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
 
 #include <functional>
+#include <optional>
 
 class PreferencesService;
 class Screens;
@@ -54,6 +56,9 @@ public:
     void layout(const Content& content, Anchor anchor);
     // Fades the panel out, then orders it out.
     void dismiss();
+    // The card width the panel is sized for on its screen, which its cards
+    // are drawn with: the setting, held to the screen.
+    double cardWidth(const Content& content) const;
 
     // For tests and benchmarks: the product never calls these.
     OverlayView* hostingView() const { return m_hostingView; }
@@ -62,6 +67,9 @@ signals:
     void laidOut(int columns, double contentWidth);
 
 private:
+    // The settings and the content, on the screen the panel shows on; none
+    // without a screen.
+    std::optional<PanelLayoutInput> layoutInput(const Content& content) const;
     void makePanel();
     void orderOut();
     void prepareNextView();

@@ -9,9 +9,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-LivePreview::LivePreview(PreferencesService& preferences, BrowserIconCache& icons, int hover,
-                         QWidget* parent)
-    : QWidget(parent), m_miniature(new PreviewMiniature(preferences, icons, hover))
+LivePreview::LivePreview(PreferencesService& preferences, BrowserIconCache& icons,
+                         const Screens& screens, int hover, QWidget* parent)
+    : QWidget(parent), m_miniature(new PreviewMiniature(preferences, icons, screens, hover))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

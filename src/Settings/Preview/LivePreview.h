@@ -7,6 +7,7 @@
 class BrowserIconCache;
 class PreferencesService;
 class PreviewMiniature;
+class Screens;
 
 // The head of the Appearance and Layout tabs: the "LIVE PREVIEW" header and a
 // scaled miniature of the switcher drawn from the current settings with four
@@ -14,8 +15,8 @@ class PreviewMiniature;
 class LivePreview final : public QWidget {
     Q_OBJECT
 public:
-    LivePreview(PreferencesService& preferences, BrowserIconCache& icons, int hover,
-                QWidget* parent = nullptr);
+    LivePreview(PreferencesService& preferences, BrowserIconCache& icons, const Screens& screens,
+                int hover, QWidget* parent = nullptr);
 
     // For tests and benchmarks: the product never calls these.
     PreviewMiniature* miniature() const { return m_miniature; }

@@ -57,12 +57,19 @@ QList<SafariWindow> previewWindows(const QList<Browser>& browsers)
 
 Geometry geometry(const Settings& settings, int appCount)
 {
-    const double c = settings.cardWidth;
     const double s = settings.windowSpacing;
     const double p = settings.containerPadding;
     const bool vertical = isVertical(settings.panelPosition);
 
     Geometry g;
+    g.chipHeight = appCount >= 2 && !vertical ? OverlayMetrics::chipRowHeight : 0;
+    g.cardWidth = settings.cardWidth;
+    if (settings.screen) {
+        g.cardWidth =
+            OverlayMetrics::fittedCardWidth(settings.cardWidth, settings.screen->width() - 2 * p,
+                                            settings.screen->height() - 2 * p - g.chipHeight);
+    }
+    const double c = g.cardWidth;
     if (vertical)
         g.cols = 1;
     else if (settings.layoutMode == LayoutMode::grid)
@@ -72,7 +79,6 @@ Geometry geometry(const Settings& settings, int appCount)
     g.rows = (sampleCount + g.cols - 1) / g.cols;
     g.cellWidth = OverlayMetrics::cellWidth(c);
     g.rowHeight = OverlayMetrics::cellHeight(c);
-    g.chipHeight = appCount >= 2 && !vertical ? OverlayMetrics::chipRowHeight : 0;
     g.height = (p + p) + (g.rowHeight * g.rows + g.chipHeight + s * (g.rows - 1));
     g.width = (p + p) + (g.cellWidth * g.cols + s * (g.cols - 1));
     g.scale = std::min({maxHeight / g.height, maxWidth / g.width, 1.0});

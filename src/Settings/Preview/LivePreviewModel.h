@@ -36,9 +36,13 @@ struct Settings {
     double containerPadding = Setting::containerPadding.defaultValue;
     PanelPosition panelPosition = Setting::panelPosition.defaultValue;
     LayoutMode layoutMode = Setting::layoutMode.defaultValue;
+    // The visible frame of the screen the preview is on, which the cards
+    // are held to as the switcher's are; none when no screen is known.
+    std::optional<QSizeF> screen;
 };
 
 struct Geometry {
+    double cardWidth = 0; // the card width setting, held to the screen
     int cols = 0;
     int rows = 0;
     double cellWidth = 0;

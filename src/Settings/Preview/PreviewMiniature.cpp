@@ -7,6 +7,7 @@
 #include "Overlay/OverlayMetrics.h"
 #include "Overlay/OverlayRules.h"
 #include "Overlay/Panel/VisualEffectBackground.h"
+#include "Platform/Screens.h"
 #include "Services/PreferencesService.h"
 
 #include <QFontMetricsF>
@@ -26,8 +27,9 @@ constexpr double markOpacity = 0.55;
 } // namespace
 
 PreviewMiniature::PreviewMiniature(PreferencesService& preferences, BrowserIconCache& icons,
-                                   int hover, QWidget* parent)
-    : QWidget(parent), m_preferences(preferences), m_icons(icons), m_hover(hover)
+                                   const Screens& screens, int hover, QWidget* parent)
+    : QWidget(parent), m_preferences(preferences), m_icons(icons), m_screens(screens),
+      m_hover(hover)
 {
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -57,9 +59,12 @@ void PreviewMiniature::rebuild()
 {
     m_browsers = LivePreviewModel::previewBrowsers(m_preferences.enabledBrowsersOrdered());
     m_windows = LivePreviewModel::previewWindows(m_browsers);
+    std::optional<QSizeF> screen;
+    if (const std::optional<ScreenInfo> main = m_screens.mainScreen())
+        screen = main->visibleFrame.size();
     m_geometry = LivePreviewModel::geometry(
         {m_preferences.cardWidth(), m_preferences.windowSpacing(), m_preferences.containerPadding(),
-         m_preferences.panelPosition(), m_preferences.layoutMode()},
+         m_preferences.panelPosition(), m_preferences.layoutMode(), screen},
         int(m_browsers.size()));
     setFixedSize(sizeHint());
     update();
@@ -145,7 +150,7 @@ void PreviewMiniature::paintSurface(QPainter& painter, const QPainterPath& shape
 void PreviewMiniature::paintCards(QPainter& painter, const ColorScheme& scheme) const
 {
     WindowCardContent content;
-    content.thumbWidth = m_preferences.cardWidth();
+    content.thumbWidth = m_geometry.cardWidth;
     content.showProfileBadge = false;
     content.showBrowserBadge = m_browsers.size() > 1;
     content.isTesselTheme = m_preferences.appearanceMode() == AppearanceMode::tessel;

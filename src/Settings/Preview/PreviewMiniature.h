@@ -9,16 +9,18 @@
 class BrowserIconCache;
 class PreferencesService;
 class QPainterPath;
+class Screens;
 
 // The scaled miniature of the switcher panel. The panel is laid out unscaled,
 // W by H, from the current settings (sample cards, chip row, surface, tint),
 // and drawn scaled into exactly W × scale by H × scale points, with the
-// switcher's own card and material painting.
+// switcher's own card and material painting. Its cards are held to the screen
+// the settings window is on, as the switcher's are to theirs.
 class PreviewMiniature final : public QWidget {
     Q_OBJECT
 public:
-    PreviewMiniature(PreferencesService& preferences, BrowserIconCache& icons, int hover,
-                     QWidget* parent = nullptr);
+    PreviewMiniature(PreferencesService& preferences, BrowserIconCache& icons,
+                     const Screens& screens, int hover, QWidget* parent = nullptr);
     ~PreviewMiniature() override;
 
     // The miniature's own colours: the theme's, whatever the window's look.
@@ -50,6 +52,7 @@ private:
 
     PreferencesService& m_preferences;
     BrowserIconCache& m_icons;
+    const Screens& m_screens;
     int m_hover;
     LivePreviewModel::Geometry m_geometry;
     QList<Browser> m_browsers;

@@ -106,6 +106,28 @@ private slots:
         QCOMPARE(o.controller.cachedWindows(Browser::textedit).size(), 4);
     }
 
+    // The shortcut's first press goes back to the window used before the one
+    // in front, here across the grouping by app: the window in front at the
+    // start counts as used, and the window in front is in the second app.
+    void shortcutGoesBackToTheWindowUsedBefore()
+    {
+        SimScenarioBuilder builder = desktop();
+        withWindows(builder, Browser::preview, 601, {"Photo", "Scan"}, 101);
+        withWindows(builder, Browser::textedit, 602, {"A", "B"}, 201);
+        Overlay o(builder.frontmost(601).build(), {Browser::preview, Browser::textedit});
+
+        o.controller.show(1, std::nullopt);
+        QCOMPARE(o.titles(), (QStringList{"Photo", "Scan", "A", "B"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("Scan")); // nothing used but Photo
+        o.controller.cycle(1);
+        o.controller.commit(); // A, in front now
+        QTRY_COMPARE(o.tracker.order(), (QStringList{"cg-201", "cg-101"}));
+
+        o.controller.show(1, std::nullopt);
+        QCOMPARE(o.titles(), (QStringList{"Photo", "Scan", "A", "B"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("Photo"));
+    }
+
     void hidingDropsTheReListing()
     {
         SimScenarioBuilder builder = desktop();

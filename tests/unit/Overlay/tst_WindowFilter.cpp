@@ -128,6 +128,41 @@ private slots:
         QVERIFY(!none.activeFilter);
     }
 
+    // The first press of the shortcut: the window used before the one in
+    // front, which may stand in the order under two ids.
+    void recentSelection_data()
+    {
+        QTest::addColumn<QStringList>("order");
+        QTest::addColumn<int>("frontmost"); // -1: none
+        QTest::addColumn<int>("selected");  // -1: none
+        QTest::newRow("a document's window in front under both its ids")
+            << QStringList{"cg-201", "doc-photoshop-Poster.psd", "cg-91"} << int(Browser::photoshop)
+            << 1;
+        QTest::newRow("an app without cards in front: the most recent window")
+            << QStringList{"cg-120", "cg-88"} << int(Browser::terminal) << 3;
+        QTest::newRow("nothing used but the window in front")
+            << QStringList{"cg-88", "cg-404"} << int(Browser::safari) << -1;
+    }
+    void recentSelection()
+    {
+        QFETCH(QStringList, order);
+        QFETCH(int, frontmost);
+        QFETCH(int, selected);
+        const auto numbered = [](Browser app, const QString& title, quint32 number) {
+            SafariWindow w = window(app, title);
+            w.windowID = number;
+            return w;
+        };
+        // cg-88, cg-91, doc-photoshop-Poster.psd, cg-120.
+        const QList<SafariWindow> cards{
+            numbered(Browser::safari, "Inbox", 88), numbered(Browser::safari, "Plan", 91),
+            numbered(Browser::photoshop, "Poster.psd", 201), numbered(Browser::chrome, "PR", 120)};
+        const std::optional<int> result = ::recentSelection(
+            cards, order,
+            frontmost < 0 ? std::nullopt : std::optional<Browser>(Browser::Case(frontmost)));
+        QCOMPARE(result.value_or(-1), selected);
+    }
+
     void hostileTitles()
     {
         QString huge(10000, QChar(u'\u0007'));

@@ -746,13 +746,15 @@ private slots:
         QCOMPARE(view->layoutTab()->displayPicker()->currentIndex(), -1);
         QVERIFY(named<QRadioButton>(*view, "Horizontal strip (like ⌘Tab)")->isChecked());
 
-        // A card width that overflows the panel's arithmetic leaves no
-        // miniature rather than one of an undefined size.
+        // A card width that overflows the panel's arithmetic is held to the
+        // screen as the switcher's cards are: the widest card whose row fits
+        // the visible frame, 875 high, under the padding and the chips row.
         Fixture huge({{"cardWidth", 1e308}});
         auto hugeView = huge.view(SettingsTab::layout);
         PreviewMiniature* miniature = hugeView->layoutPreview()->miniature();
-        QCOMPARE(miniature->sizeHint(), QSize(0, 0));
-        QCOMPARE(miniature->size(), QSize(0, 0));
+        QCOMPARE(miniature->geometry().cardWidth, (875 - 48 - 46 - 60) / 0.625);
+        QCOMPARE(miniature->size().width(), 418);
+        QCOMPARE(huge.stored("cardWidth"), QVariant(1e308));
     }
 };
 

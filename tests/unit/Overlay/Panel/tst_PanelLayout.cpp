@@ -59,10 +59,11 @@ private slots:
         QTest::newRow("grid with one window is a strip")
             << input(1, 1, PanelPosition::center, LayoutMode::grid)
             << QRectF(640, 352.25, 360, 270.5) << 1;
+        // The card narrows to 300 − 2p − 20 = 232 so that its column fits.
         PanelLayoutInput narrowGrid = input(4, 1, PanelPosition::center, LayoutMode::grid);
         narrowGrid.visibleFrame = QRectF(100, 50, 300, 875);
-        QTest::newRow("grid on a frame too narrow for one column")
-            << narrowGrid << QRectF(100, 115.625, 328, 743.75) << 1;
+        QTest::newRow("grid on a frame too narrow for one card")
+            << narrowGrid << QRectF(100, 115.625, 300, 743.75) << 1;
         // 280 + 48 + 58 wide; rail minimum 4 × 34 + 48 + 36 = 220; content 1224.5.
         QTest::newRow("right, 5 windows of 3 apps")
             << input(5, 3, PanelPosition::right) << QRectF(1130, 157.25, 386, 743.75) << 1;
@@ -125,7 +126,8 @@ private slots:
         narrow.visibleFrame = QRectF(100, 50, 100, 875);
         narrow.screens = {ScreenInfo{QRectF(100, 50, 100, 900), narrow.visibleFrame, "Tiny"}};
         narrow.anchorFrame = QRectF(100, 300, 100, 316.5);
-        QTest::newRow("never narrower than 200") << narrow << QRectF(124, 300, 200, 316.5);
+        // The card narrows to 100 − 2p − 20 = 32: 20 + 60 high, under the chips.
+        QTest::newRow("never narrower than 200") << narrow << QRectF(124, 616.5 - 174, 200, 174);
         PanelLayoutInput second = input(1, 2);
         second.screens << ScreenInfo{QRectF(1540, 0, 1000, 800), QRectF(1540, 0, 1000, 780),
                                      "Side"};
@@ -160,6 +162,38 @@ private slots:
                 QVERIFY(visible.contains(frame.topLeft()));
             }
         }
+    }
+
+    // A card width edited by hand far beyond the screen: the cards are held to
+    // it, so the panel lies inside the visible frame in every layout.
+    void handEditedCardWidthStaysOnScreen_data()
+    {
+        QTest::addColumn<double>("cardWidth");
+        QTest::addColumn<PanelPosition>("position");
+        QTest::addColumn<LayoutMode>("layout");
+        for (double width : {1e6, 1e308}) {
+            for (PanelPosition position : {PanelPosition::center, PanelPosition::right}) {
+                for (LayoutMode layout : allCases<LayoutMode>()) {
+                    QTest::addRow("%g, %s, %s", width, qPrintable(rawValue(position)),
+                                  qPrintable(rawValue(layout)))
+                        << width << position << layout;
+                }
+            }
+        }
+    }
+    void handEditedCardWidthStaysOnScreen()
+    {
+        QFETCH(double, cardWidth);
+        QFETCH(PanelPosition, position);
+        QFETCH(LayoutMode, layout);
+        PanelLayoutInput in = input(5, 3, position, layout);
+        in.cardWidth = cardWidth;
+        const QRectF frame = computePanelLayout(in).frame;
+        QVERIFY2(visible.contains(frame), qPrintable(QStringLiteral("%1,%2 %3×%4")
+                                                         .arg(frame.x())
+                                                         .arg(frame.y())
+                                                         .arg(frame.width())
+                                                         .arg(frame.height())));
     }
 
     void targetScreen_data()

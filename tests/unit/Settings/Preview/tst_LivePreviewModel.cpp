@@ -72,7 +72,8 @@ private slots:
         QFETCH(LayoutMode, layout);
         QFETCH(int, apps);
 
-        const Geometry g = geometry({card, spacing, padding, position, layout}, std::min(apps, 2));
+        const Geometry g =
+            geometry({card, spacing, padding, position, layout, {}}, std::min(apps, 2));
         QTEST(g.cols, "cols");
         QTEST(g.rows, "rows");
         QTEST(g.width, "width");
@@ -92,7 +93,8 @@ private slots:
         QCOMPARE(two.framedSize(), QSizeF(418, 108.796875));
         const Geometry one = geometry({}, 1);
         QCOMPARE(one.framedSize(), QSizeF(418, 92.984375));
-        const Geometry grid = geometry({260, 16, 24, PanelPosition::center, LayoutMode::grid}, 2);
+        const Geometry grid =
+            geometry({260, 16, 24, PanelPosition::center, LayoutMode::grid, {}}, 2);
         QCOMPARE(std::round(grid.framedSize().width() * 100) / 100, 269.84);
         QCOMPARE(grid.framedSize().height(), 240.0);
     }
