@@ -41,7 +41,7 @@ QString windowServerWindowId(quint32 windowID)
 
 QString SafariWindow::id() const
 {
-    if (browser.isDocumentApp() && scriptWindowID)
+    if (isDocument())
         return QStringLiteral("doc-") + browser.rawValue() + QLatin1Char('-') + *scriptWindowID;
     if (windowID)
         return windowServerWindowId(*windowID);

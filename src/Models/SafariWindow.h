@@ -26,6 +26,9 @@ struct SafariWindow {
     // Stable identity: doc-<app>-<name>, cg-<number>, ax-<pid>-<title>-<x>-<y>
     // or as-<app>-<script id>, by the first rule that applies.
     QString id() const;
+    // A card of one of a document app's documents rather than of a window:
+    // the window that shows it changes as the app switches documents.
+    bool isDocument() const { return browser.isDocumentApp() && scriptWindowID.has_value(); }
     // A file URL's path with the home folder as "~", else the host without "www.".
     std::optional<QString> domain() const;
     // Safari only: the profile named before the first " — " of the title.

@@ -134,7 +134,7 @@ void OverlayController::show(int initialCycle, std::optional<Browser> scope)
     if (warm) {
         refreshDiscoveryInBackground();
     } else {
-        startMetadataMerges();
+        startMetadataMerges(m_byBrowser);
         m_snapshots.refreshSnapshots();
     }
 }
@@ -209,11 +209,19 @@ void OverlayController::discoveryFinished(const QList<Browser>& browsers,
 {
     if (!m_isVisible)
         return; // the cache keeps the lists it had
+    QHash<Browser, QList<SafariWindow>> listed;
     for (Browser app : browsers)
-        m_byBrowser.insert(app, sorted(found.value(app)));
+        listed.insert(app, sorted(found.value(app)));
+    const QList<Browser> merging = startMetadataMerges(listed);
+    for (Browser app : browsers) {
+        // A document app's plain windows are not its cards: the user may be
+        // on a document that no window shows. Its cards stay until its merge
+        // brings the new ones.
+        if (!app.isDocumentApp() || !merging.contains(app))
+            m_byBrowser.insert(app, listed.value(app));
+    }
     applyFilter(Selection::kept, backgroundAnchor());
     m_snapshots.preloadCachedSnapshots(m_windows);
-    startMetadataMerges();
     m_snapshots.refreshSnapshots();
 }
 
@@ -226,7 +234,8 @@ void OverlayController::finishBackgroundDiscovery()
     QCoreApplication::sendPostedEvents(&m_mainThread);
 }
 
-void OverlayController::startMetadataMerges()
+QList<Browser>
+OverlayController::startMetadataMerges(const QHash<Browser, QList<SafariWindow>>& listed)
 {
     QList<Browser> order = m_sessionBrowsers;
     // The app the user is looking at is asked first.
@@ -234,16 +243,19 @@ void OverlayController::startMetadataMerges()
         if (order.removeOne(*first))
             order.prepend(*first);
     }
+    QList<Browser> merging;
     for (Browser app : std::as_const(order)) {
         if (!app.isScriptedApp() ||
             m_environment.workspace.runningApplications(app.bundleID()).isEmpty())
             continue;
-        m_metadataService.mergeAndEnrichAsync(m_byBrowser.value(app), app, m_windowService, this,
+        merging << app;
+        m_metadataService.mergeAndEnrichAsync(listed.value(app), app, m_windowService, this,
                                               [this, app](const QList<SafariWindow>& merged) {
                                                   if (m_isVisible)
                                                       integrate(merged, app);
                                               });
     }
+    return merging;
 }
 
 void OverlayController::integrate(const QList<SafariWindow>& merged, Browser browser)
@@ -446,8 +458,7 @@ void OverlayController::commit()
     const int index = highlightedIndex();
     if (index >= 0 && index < m_windows.size()) {
         const SafariWindow chosen = m_windows[index];
-        m_focusService.focus(chosen);
-        m_recentTracker.bump(chosen.id());
+        m_recentTracker.bumpChoice(chosen, m_focusService.focus(chosen));
     }
     hide();
 }

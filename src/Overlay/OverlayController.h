@@ -168,7 +168,9 @@ private:
     void refreshDiscoveryInBackground();
     void discoveryFinished(const QList<Browser>& browsers,
                            const QHash<Browser, QList<SafariWindow>>& found);
-    void startMetadataMerges();
+    // Merges the windows listed for each running scripted app of the
+    // showing; returns those apps.
+    QList<Browser> startMetadataMerges(const QHash<Browser, QList<SafariWindow>>& listed);
     void integrate(const QList<SafariWindow>& merged, Browser browser);
 
     // Rebuilds the published lists from the cache, the filter, the search and

@@ -145,18 +145,19 @@ std::optional<int> recentSelection(const QList<SafariWindow>& cards, const QStri
                                    std::optional<Browser> frontmostApp)
 {
     std::optional<SafariWindow> front;
-    for (qsizetype i = 0; i < order.size(); ++i) {
-        const std::optional<int> index = recentCardIndex(cards, order[i]);
-        if (!index)
-            continue;
-        const SafariWindow& card = cards[*index];
-        if (i == 0 && frontmostApp && card.browser == *frontmostApp) {
-            front = card;
-            continue;
+    if (frontmostApp) {
+        for (const QString& entry : order) {
+            const std::optional<int> index = recentCardIndex(cards, entry);
+            if (index && cards[*index].browser == *frontmostApp) {
+                front = cards[*index];
+                break;
+            }
         }
-        if (front && sameWindowIndex({*front}, card))
-            continue;
-        return index;
+    }
+    for (const QString& entry : order) {
+        const std::optional<int> index = recentCardIndex(cards, entry);
+        if (index && !(front && sameWindowIndex({*front}, cards[*index])))
+            return index;
     }
     return std::nullopt;
 }

@@ -49,12 +49,14 @@ int keptSelection(const QList<SafariWindow>& windows, const std::optional<Safari
 
 // The card a showing from the shortcut selects first: that of the most
 // recently used window (`order`, most recent first) that is not the window
-// in front. The window in front is the order's first window when its card
-// belongs to the frontmost app; with any other app in front (one the
-// switcher does not list) the order's first window is taken. An entry names
-// its card by id, or by window number ("cg-<n>", as focus changes report a
-// document app's window whose card carries its document's id), so one window
-// can stand in the order twice: every entry that is the window in front is
-// passed over. None when no other window of the order has a card.
+// in front. The window in front is the most recent one with a card of the
+// frontmost app; with an app in front that has no card, the most recent
+// window with a card is taken. Entries that name no card (windows that are
+// gone, or a document app's window whose card is now another document's)
+// are passed over. An entry names its card by id, or by window number
+// ("cg-<n>", as focus changes report a document app's window whose card
+// carries its document's id), so one window can stand in the order twice:
+// every entry that is the window in front is passed over. None when no
+// other window of the order has a card.
 std::optional<int> recentSelection(const QList<SafariWindow>& cards, const QStringList& order,
                                    std::optional<Browser> frontmostApp);

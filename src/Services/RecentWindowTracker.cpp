@@ -4,6 +4,7 @@
 #include "Platform/Platform.h"
 #include "Platform/Workspace.h"
 
+#include <QFutureWatcher>
 #include <QSet>
 
 namespace {
@@ -97,6 +98,8 @@ std::optional<AXElement> RecentWindowTracker::focusedWindow(const AXElement& app
 
 void RecentWindowTracker::focusedWindowChanged(const AXElement& window)
 {
+    if (m_choicesUnderWay.contains(window.pid))
+        return;
     AXElement element = window;
     m_accessibility.setMessagingTimeout(element, focusMessagingTimeout);
     quint32 number = 0;
@@ -110,6 +113,24 @@ void RecentWindowTracker::bump(const QString& id)
     m_order.prepend(id);
     while (m_order.size() > maximumCount)
         m_order.removeLast();
+}
+
+void RecentWindowTracker::bumpChoice(const SafariWindow& chosen, const QFuture<void>& carriedOut)
+{
+    bump(chosen.id());
+    if (!chosen.isDocument())
+        return;
+    const pid_t pid = chosen.pid;
+    ++m_choicesUnderWay[pid];
+    // The watcher hears of the end through the event queue, so the reports
+    // the request caused, queued before it, are passed over first.
+    auto* watcher = new QFutureWatcher<void>(&m_choiceWatchers);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, watcher, [this, watcher, pid] {
+        if (--m_choicesUnderWay[pid] == 0)
+            m_choicesUnderWay.remove(pid);
+        watcher->deleteLater();
+    });
+    watcher->setFuture(carriedOut);
 }
 
 QList<pid_t> RecentWindowTracker::observedProcesses() const

@@ -3,7 +3,10 @@
 #include "Models/Browser.h"
 #include "Platform/Accessibility.h"
 
+#include <QFuture>
+#include <QHash>
 #include <QList>
+#include <QObject>
 #include <QStringList>
 
 #include <map>
@@ -12,6 +15,7 @@
 
 class Workspace;
 struct Platform;
+struct SafariWindow;
 
 // The order in which windows were last used, most recent first, fed by the
 // switcher's commits and by the focus changes of every observed app. Lives in
@@ -32,6 +36,13 @@ public:
     // enters the order as a focus change would.
     void ensureObserving(const QList<Browser>& browsers);
     void bump(const QString& id);
+    // The card chosen in the switcher, once its focus request is under way.
+    // A document's card counts as used, and nothing else: choosing it
+    // activates its app and switches its documents, and the focus changes
+    // that app reports meanwhile name its windows, whose numbers move from
+    // document to document with those very switches. They are passed over
+    // until the request is carried out.
+    void bumpChoice(const SafariWindow& chosen, const QFuture<void>& carriedOut);
     const QStringList& order() const { return m_order; }
 
     static constexpr int maximumCount = 64;
@@ -48,4 +59,8 @@ private:
     Workspace& m_workspace;
     QStringList m_order;
     std::map<pid_t, std::unique_ptr<AXObserver>> m_observers;
+    // Processes whose focus reports are passed over, with the number of
+    // their document choices not carried out yet.
+    QHash<pid_t, int> m_choicesUnderWay;
+    QObject m_choiceWatchers; // parent of one watcher per choice under way
 };

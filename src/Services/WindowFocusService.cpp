@@ -8,6 +8,7 @@
 #include "Services/ScriptGuard.h"
 #include "Services/ScriptText.h"
 
+#include <QPromise>
 #include <QRegularExpression>
 
 #include <system_error>
@@ -110,9 +111,10 @@ QString WindowFocusService::documentSwitchScript(Browser browser, const QString&
            ScriptText::quoted(documentName) + QStringLiteral("\nend tell");
 }
 
-void WindowFocusService::focus(const SafariWindow& window)
+QFuture<void> WindowFocusService::focus(const SafariWindow& window)
 {
     const Browser browser = window.browser;
+    QFuture<void> carriedOut = QtFuture::makeReadyFuture();
     if (window.axElement) {
         // Results are not checked: a stale element or a silent app just
         // leaves the window where it is.
@@ -124,24 +126,25 @@ void WindowFocusService::focus(const SafariWindow& window)
         const QString scriptID = *window.scriptWindowID;
         const pid_t pid = window.pid;
         if (browser.isWindowMenuDocumentApp()) {
-            runInBackground(
+            carriedOut = runInBackground(
                 [this, browser, scriptID, pid] { focusViaWindowMenu(browser, scriptID, pid); });
         } else if (browser.isDocumentApp()) {
             const QString script = documentSwitchScript(browser, scriptID);
-            runInBackground([this, script, browser] {
+            carriedOut = runInBackground([this, script, browser] {
                 runGuarded(script, browser, QStringLiteral("Document switch"));
             });
         } else {
             const QString script = windowFocusScript(browser, scriptID);
-            runInBackground(
+            carriedOut = runInBackground(
                 [this, script, browser] { runGuarded(script, browser, QStringLiteral("Focus")); });
         }
     }
     if (m_workspace.runningApplication(window.pid))
         m_workspace.activate(window.pid);
+    return carriedOut;
 }
 
-void WindowFocusService::runInBackground(std::function<void()> job)
+QFuture<void> WindowFocusService::runInBackground(std::function<void()> job)
 {
     {
         std::lock_guard lock(m_jobsMutex);
@@ -152,15 +155,22 @@ void WindowFocusService::runInBackground(std::function<void()> job)
         --m_pendingJobs;
         m_jobsDone.notify_all();
     };
+    QPromise<void> promise;
+    QFuture<void> carriedOut = promise.future();
+    promise.start();
     try {
-        std::thread([job = std::move(job), finished]() mutable {
+        std::thread([job = std::move(job), finished, promise = std::move(promise)]() mutable {
             job();
             job = nullptr; // its captures go before the service may
+            promise.finish();
             finished();
         }).detach();
     } catch (const std::system_error&) {
-        finished(); // no thread to spare: this focus request is dropped
+        // No thread to spare: this focus request is dropped, and its promise,
+        // destroyed with the thread's function, finishes as cancelled.
+        finished();
     }
+    return carriedOut;
 }
 
 bool WindowFocusService::waitForBackgroundWork(std::chrono::milliseconds timeout)

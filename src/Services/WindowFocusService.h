@@ -3,6 +3,7 @@
 #include "Models/Browser.h"
 #include "Models/SafariWindow.h"
 
+#include <QFuture>
 #include <QString>
 #include <QStringList>
 
@@ -25,9 +26,9 @@ class Workspace;
 // (Acrobat), by pressing the document's entry there. Either way the app is then activated.
 //
 // focus() never waits for another app: scripted work runs on a thread of its
-// own per request, fire and forget, and its failures are only logged. The
-// service waits for that work when it is destroyed, so the platform and the
-// guard must outlive it.
+// own per request, and its failures are only logged. The service waits for
+// that work when it is destroyed, so the platform and the guard must outlive
+// it.
 class WindowFocusService {
 public:
     static constexpr double scriptTimeoutSeconds = 3.0;
@@ -40,8 +41,10 @@ public:
     WindowFocusService(const WindowFocusService&) = delete;
     WindowFocusService& operator=(const WindowFocusService&) = delete;
 
-    // Called on the main thread; returns at once.
-    void focus(const SafariWindow& window);
+    // Called on the main thread; returns at once. The future finishes once
+    // the request is carried out: at once for a window raised through
+    // Accessibility, after its script or its Window-menu walk otherwise.
+    QFuture<void> focus(const SafariWindow& window);
 
     // A script window id as a script refers to it: a whole number as written,
     // anything else as an escaped, quoted text.
@@ -55,7 +58,7 @@ public:
     bool waitForBackgroundWork(std::chrono::milliseconds timeout);
 
 private:
-    void runInBackground(std::function<void()> job);
+    QFuture<void> runInBackground(std::function<void()> job);
     void runGuarded(const QString& source, Browser browser, const QString& label);
     void focusViaWindowMenu(Browser browser, const QString& documentName, pid_t pid);
     QStringList documentNames(Browser browser);

@@ -38,6 +38,9 @@ double midY(const QRectF& r)
     return r.y() + r.height() / 2;
 }
 
+// The panel takes at most these shares of its screen's visible frame.
+constexpr double widestPanelShare = 0.92;
+constexpr double tallestPanelShare = 0.85;
 constexpr double minimumStripWidth = 360;
 constexpr double minimumAnchoredWidth = 200;
 constexpr double minimumAnchoredHeight = 120;
@@ -90,11 +93,11 @@ Size panelSize(const PanelLayoutInput& in)
     if (vertical) {
         const double content = 2 * p + n * cellHeight + s * (n - 1);
         return {cellWidth + 2 * p + sideRail,
-                std::min(VF.height() * 0.85, std::max(content, railMinimum)), 1};
+                std::min(VF.height() * tallestPanelShare, std::max(content, railMinimum)), 1};
     }
     if (in.layoutMode != LayoutMode::grid || in.windowCount < 2) {
         const double content = 2 * p + n * cellWidth + s * (n - 1);
-        return {std::min(VF.width() * 0.92, std::max(content, minimumStripWidth)),
+        return {std::min(VF.width() * widestPanelShare, std::max(content, minimumStripWidth)),
                 cellHeight + 2 * p + filterBar, n};
     }
     const double fitting = (VF.width() * 0.82 - 2 * p + s) / (cellWidth + s);
@@ -103,7 +106,8 @@ Size panelSize(const PanelLayoutInput& in)
     const int columns = !(fitting >= 1) ? 1 : int(std::min(double(n), std::trunc(fitting)));
     const int rows = (n - 1) / columns + 1; // rounded up, without overflowing
     return {2 * p + columns * cellWidth + s * (columns - 1),
-            std::min(VF.height() * 0.85, filterBar + 2 * p + rows * cellHeight + s * (rows - 1)),
+            std::min(VF.height() * tallestPanelShare,
+                     filterBar + 2 * p + rows * cellHeight + s * (rows - 1)),
             columns};
 }
 
@@ -153,8 +157,10 @@ double cardWidthOnScreen(const PanelLayoutInput& input)
     const double padding = 2 * input.containerPadding;
     // A side panel's chips stand in its rail, not above its cards.
     const double above = isVertical(input.position) ? 0 : bars.row;
-    return fittedCardWidth(input.cardWidth, input.visibleFrame.width() - padding - bars.rail,
-                           input.visibleFrame.height() - padding - above);
+    // Within the panel's own bounds, so that one card always fits its panel.
+    const QRectF& VF = input.visibleFrame;
+    return fittedCardWidth(input.cardWidth, VF.width() * widestPanelShare - padding - bars.rail,
+                           VF.height() * tallestPanelShare - padding - above);
 }
 
 PanelLayoutResult computePanelLayout(const PanelLayoutInput& input)

@@ -40,8 +40,8 @@ struct PanelLayoutResult {
 };
 
 // The card width the panel is sized for and its cards are drawn with: the
-// setting, held so that one card fits the visible frame inside the panel's
-// padding, chips row and rail.
+// setting, held so that one card fits the largest panel the visible frame
+// takes, inside the panel's padding, chips row and rail.
 double cardWidthOnScreen(const PanelLayoutInput& input);
 
 // Sizes the panel from the card metrics and places it: at the custom centre

@@ -1,6 +1,7 @@
 #include "Settings/Preview/LivePreviewModel.h"
 
 #include "Overlay/OverlayMetrics.h"
+#include "Overlay/Panel/PanelLayout.h"
 
 #include <QUrl>
 
@@ -65,9 +66,18 @@ Geometry geometry(const Settings& settings, int appCount)
     g.chipHeight = appCount >= 2 && !vertical ? OverlayMetrics::chipRowHeight : 0;
     g.cardWidth = settings.cardWidth;
     if (settings.screen) {
-        g.cardWidth =
-            OverlayMetrics::fittedCardWidth(settings.cardWidth, settings.screen->width() - 2 * p,
-                                            settings.screen->height() - 2 * p - g.chipHeight);
+        // As the switcher would draw them there, rail and all, though the
+        // miniature shows no rail.
+        PanelLayoutInput panel;
+        panel.cardWidth = settings.cardWidth;
+        panel.windowSpacing = s;
+        panel.containerPadding = p;
+        panel.windowCount = sampleCount;
+        panel.filterCount = appCount;
+        panel.position = settings.panelPosition;
+        panel.layoutMode = settings.layoutMode;
+        panel.visibleFrame = QRectF(QPointF(0, 0), *settings.screen);
+        g.cardWidth = cardWidthOnScreen(panel);
     }
     const double c = g.cardWidth;
     if (vertical)

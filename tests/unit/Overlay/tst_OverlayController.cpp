@@ -117,6 +117,7 @@ private slots:
         Overlay o(builder.frontmost(601).build(), {Browser::preview, Browser::textedit});
 
         o.controller.show(1, std::nullopt);
+        QCOMPARE(o.tracker.order(), QStringList{"cg-101"});
         QCOMPARE(o.titles(), (QStringList{"Photo", "Scan", "A", "B"}));
         QCOMPARE(o.selectedTitle(), QStringLiteral("Scan")); // nothing used but Photo
         o.controller.cycle(1);
@@ -126,6 +127,59 @@ private slots:
         o.controller.show(1, std::nullopt);
         QCOMPARE(o.titles(), (QStringList{"Photo", "Scan", "A", "B"}));
         QCOMPARE(o.selectedTitle(), QStringLiteral("Photo"));
+    }
+
+    // Choosing a document activates its app, which reports its main window,
+    // then presses the document in its Window menu, which reports another:
+    // neither window was used, the document was.
+    void aDocumentsChoiceCountsAsUseOfThatCardOnly()
+    {
+        Overlay o(Overlay::defaultScenario());
+        o.controller.show(1, std::nullopt);
+        QVERIFY(o.waitForMerges());
+        const QString invoice = QStringLiteral("Invoice 2024-113.pdf");
+        o.controller.commitCard(int(o.titles().indexOf(invoice)));
+        QVERIFY(o.focus.waitForBackgroundWork(std::chrono::seconds(5)));
+        QCOMPARE(o.mainWindowTitle(977), invoice);
+        QTest::qWait(50); // both reports are in
+        QCOMPARE(o.tracker.order(), (QStringList{"doc-acrobat-" + invoice, "cg-88"}));
+
+        // Carried out: the app's focus changes count again.
+        const quint64 report = o.sim.host.read([](const SimModel& m) {
+            for (const SimWindow& window : m.instance(977)->windows) {
+                if (window.windowNumber == 250u)
+                    return window.token;
+            }
+            return quint64(0);
+        });
+        o.sim.host.focusWindow(977, report);
+        QTRY_COMPARE(o.tracker.order().first(), QStringLiteral("cg-250"));
+    }
+
+    // The background re-listing finds a document app's plain windows, and a
+    // document that no window shows is not among them: its card stays
+    // selected until the merge brings the app's cards again.
+    void aDocumentWithoutWindowKeepsTheSelectionThroughTheReListing()
+    {
+        SimScenarioBuilder builder = desktop();
+        builder.launch(Browser::photoshop, 501)
+            .window("Poster.psd @ 50%")
+            .windowNumber(101)
+            .documents({"Poster.psd", "Banner.psd"});
+        withWindows(builder, Browser::textedit, 601, {"Note"}, 201);
+        Overlay o(builder.build(), {Browser::photoshop, Browser::textedit});
+        o.controller.show(0, std::nullopt);
+        QVERIFY(o.waitForMerges());
+        o.controller.hide();
+
+        o.controller.show(0, std::nullopt);
+        QCOMPARE(o.titles(), (QStringList{"Poster.psd", "Banner.psd", "Note"}));
+        o.controller.cycle(1);
+        o.controller.finishBackgroundDiscovery();
+        QCOMPARE(o.titles(), (QStringList{"Poster.psd", "Banner.psd", "Note"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("Banner.psd"));
+        QVERIFY(o.waitForMerges());
+        QCOMPARE(o.selectedTitle(), QStringLiteral("Banner.psd"));
     }
 
     void hidingDropsTheReListing()

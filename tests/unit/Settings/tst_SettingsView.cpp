@@ -748,11 +748,12 @@ private slots:
 
         // A card width that overflows the panel's arithmetic is held to the
         // screen as the switcher's cards are: the widest card whose row fits
-        // the visible frame, 875 high, under the padding and the chips row.
+        // the tallest panel, 0.85 of the visible frame's 875, under the
+        // padding and the chips row.
         Fixture huge({{"cardWidth", 1e308}});
         auto hugeView = huge.view(SettingsTab::layout);
         PreviewMiniature* miniature = hugeView->layoutPreview()->miniature();
-        QCOMPARE(miniature->geometry().cardWidth, (875 - 48 - 46 - 60) / 0.625);
+        QCOMPARE(miniature->geometry().cardWidth, (0.85 * 875 - 48 - 46 - 60) / 0.625);
         QCOMPARE(miniature->size().width(), 418);
         QCOMPARE(huge.stored("cardWidth"), QVariant(1e308));
     }

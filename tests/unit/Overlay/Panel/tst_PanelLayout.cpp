@@ -1,5 +1,7 @@
 #include "Overlay/Panel/PanelLayout.h"
 
+#include "Overlay/OverlayMetrics.h"
+
 #include <QTest>
 #include <QWidget>
 
@@ -59,11 +61,12 @@ private slots:
         QTest::newRow("grid with one window is a strip")
             << input(1, 1, PanelPosition::center, LayoutMode::grid)
             << QRectF(640, 352.25, 360, 270.5) << 1;
-        // The card narrows to 300 − 2p − 20 = 232 so that its column fits.
+        // The card narrows to 0.92 × 300 − 2p − 20 = 208 so that its column
+        // fits the widest panel.
         PanelLayoutInput narrowGrid = input(4, 1, PanelPosition::center, LayoutMode::grid);
         narrowGrid.visibleFrame = QRectF(100, 50, 300, 875);
         QTest::newRow("grid on a frame too narrow for one card")
-            << narrowGrid << QRectF(100, 115.625, 300, 743.75) << 1;
+            << narrowGrid << QRectF(112, 115.625, 276, 743.75) << 1;
         // 280 + 48 + 58 wide; rail minimum 4 × 34 + 48 + 36 = 220; content 1224.5.
         QTest::newRow("right, 5 windows of 3 apps")
             << input(5, 3, PanelPosition::right) << QRectF(1130, 157.25, 386, 743.75) << 1;
@@ -126,8 +129,9 @@ private slots:
         narrow.visibleFrame = QRectF(100, 50, 100, 875);
         narrow.screens = {ScreenInfo{QRectF(100, 50, 100, 900), narrow.visibleFrame, "Tiny"}};
         narrow.anchorFrame = QRectF(100, 300, 100, 316.5);
-        // The card narrows to 100 − 2p − 20 = 32: 20 + 60 high, under the chips.
-        QTest::newRow("never narrower than 200") << narrow << QRectF(124, 616.5 - 174, 200, 174);
+        // The card narrows to 0.92 × 100 − 2p − 20 = 24: 15 + 60 high, under
+        // the chips.
+        QTest::newRow("never narrower than 200") << narrow << QRectF(124, 616.5 - 169, 200, 169);
         PanelLayoutInput second = input(1, 2);
         second.screens << ScreenInfo{QRectF(1540, 0, 1000, 800), QRectF(1540, 0, 1000, 780),
                                      "Side"};
@@ -194,6 +198,16 @@ private slots:
                                                          .arg(frame.y())
                                                          .arg(frame.width())
                                                          .arg(frame.height())));
+        // And one card fits its panel, inside the padding and the chips.
+        const double W = cardWidthOnScreen(in);
+        const bool vertical = isVertical(position);
+        const double padding = 2 * in.containerPadding;
+        QCOMPARE_LE(OverlayMetrics::cellWidth(W) + padding +
+                        (vertical ? OverlayMetrics::railWidth : 0),
+                    frame.width());
+        QCOMPARE_LE(OverlayMetrics::cellHeight(W) + padding +
+                        (vertical ? 0 : OverlayMetrics::chipRowHeight),
+                    frame.height());
     }
 
     void targetScreen_data()
