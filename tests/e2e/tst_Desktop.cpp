@@ -163,8 +163,9 @@ class TestDesktop : public QObject {
 
     // Starts the program on a scenario (none named: the one compiled into
     // the program, as a person starts it) and waits until it has launched and
-    // its desktop window has the keyboard.
-    QString start(const QString& scenarioName = {})
+    // shows its desktop window. No window has the keyboard yet: the X server
+    // gives the keys to the window under the pointer.
+    QString launch(const QString& scenarioName = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), m_display);
@@ -182,11 +183,16 @@ class TestDesktop : public QObject {
         m_program.start(QStringLiteral(TESSEL_NAV_BINARY), {});
         if (!m_program.waitForStarted() || !waitForLine(QStringLiteral("Tessel Nav launched. ")))
             return {};
-        const auto desktop = waitForWindow(QStringLiteral("Simulated Desktop"));
-        if (!desktop)
-            return {};
-        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), *desktop});
-        return *desktop;
+        return waitForWindow(QStringLiteral("Simulated Desktop")).value_or(QString());
+    }
+
+    // Launches the program and gives its desktop window the keyboard.
+    QString start(const QString& scenarioName = {})
+    {
+        const QString desktop = launch(scenarioName);
+        if (!desktop.isEmpty())
+            xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), desktop});
+        return desktop;
     }
 
     void key(const QStringList& keys)
@@ -315,6 +321,31 @@ private slots:
         xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
         QTRY_VERIFY(!visibleWindow(QStringLiteral("Tessel Nav Switcher")));
         QVERIFY(!waitForLine(QStringLiteral("Frontmost:"), 500));
+    }
+
+    // With nothing clicked since the start, the keys go to the window under
+    // the pointer, and the switcher opens under a pointer resting at the
+    // screen's centre: the release and the keys after it still reach the
+    // switcher.
+    void switcherOpenedUnderThePointerTakesTheRelease()
+    {
+        const QString desktop = launch();
+        QVERIFY(!desktop.isEmpty());
+        QCOMPARE(waitForLine(QStringLiteral("Frontmost:")),
+                 QStringLiteral("Frontmost: [Safari] Work — Inbox"));
+        const QPoint centre = geometry(desktop).center();
+        xdotool({QStringLiteral("mousemove"), QString::number(centre.x()),
+                 QString::number(centre.y())});
+        xdotool({QStringLiteral("keydown"), QStringLiteral("alt")});
+        key({QStringLiteral("Tab")});
+        const auto panel = switcher();
+        QVERIFY(panel);
+        const Geometry shown = geometry(*panel);
+        QVERIFY(QRect(shown.x, shown.y, shown.width, shown.height).contains(centre));
+        xdotool({QStringLiteral("keyup"), QStringLiteral("alt")});
+        QCOMPARE(waitForLine(QStringLiteral("Frontmost:"), 3000),
+                 QStringLiteral("Frontmost: [Safari] Work — Quarterly Plan"));
+        QTRY_VERIFY(!visibleWindow(QStringLiteral("Tessel Nav Switcher")));
     }
 
     // A single quick tap always goes back to the window used before the one

@@ -82,6 +82,10 @@ SimDesktopWindow::SimDesktopWindow(SimHost& host, SimControl& control, SimStatus
     });
     connect(&m_control.prompts(), &SimHostPrompts::promptsChanged, this,
             qOverload<>(&QWidget::update));
+    // The application asks the filter installed last first: made after the
+    // program's event monitors, the desktop lets the taps see a key before
+    // the program does, as on the host.
+    QCoreApplication::instance()->installEventFilter(this);
     modelChanged();
 }
 
@@ -507,6 +511,19 @@ bool SimDesktopWindow::event(QEvent* event)
     default:
         return QWidget::event(event);
     }
+}
+
+bool SimDesktopWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    // Input reaches the window before its widgets: looking at windows alone
+    // sees each key once.
+    const auto* window = qobject_cast<const QWindow*>(watched);
+    if (!window || !window->flags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        return false;
+    const std::optional<KeyEvent> key = SimKeyMapping::keyEvent(*static_cast<QKeyEvent*>(event));
+    return key && m_control.injectKey(*key);
 }
 
 void SimDesktopWindow::handleKey(const QKeyEvent& qtEvent)

@@ -27,7 +27,12 @@ class SimStatusItem;
 //
 // Keys typed into it reach the host's event tap exactly as the host's own
 // keyboard would deliver them; what no tap consumes goes on to the frontmost
-// app, whose window shows what was typed. A click on a window brings it to
+// app, whose window shows what was typed. The keys that reach one of the
+// program's windows that never take the keyboard (its floating panels) go to
+// the taps too: where no window has the keyboard, the window system hands
+// the keys to the window under the pointer, while the host gives them to
+// the app in front. What no tap consumes goes on to the panel; the
+// program's other windows keep their keys. A click on a window brings it to
 // the front; every click counts as a mouse-down in another application. Each
 // time the frontmost window changes, one line says which it is now.
 //
@@ -65,6 +70,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

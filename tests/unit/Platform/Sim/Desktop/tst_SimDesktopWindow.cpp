@@ -1,3 +1,5 @@
+#include "Brand/FloatingPanel.h"
+#include "Platform/KeyCode.h"
 #include "Platform/Live/QtScreens.h"
 #include "Platform/ScreenCoordinates.h"
 #include "Platform/Sim/Desktop/SimDesktopWindow.h"
@@ -8,6 +10,8 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QScreen>
 #include <QTest>
 
@@ -34,6 +38,22 @@ bool isDefaultButtonBlue(const QColor& color)
 {
     return color.blue() > 200 && color.red() < 120 && color.green() > 100 && color.green() < 180;
 }
+
+// The keys that reach the widgets it watches, each as "<object name> <key>".
+class KeyLog final : public QObject {
+public:
+    QStringList keys;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const QKeySequence key(static_cast<QKeyEvent*>(event)->key());
+            keys << watched->objectName() + QLatin1Char(' ') + key.toString();
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -94,6 +114,51 @@ private slots:
         QTRY_VERIFY(!isDefaultButtonBlue(pixel(desktop, onGrant)));
         QTRY_COMPARE(model.accessibility(), trusted);
         QTRY_COMPARE(model.screenRecording(), recording);
+    }
+
+    // A panel that never takes the keyboard gets keys only from a window
+    // system that hands them to the window under the pointer: they go to the
+    // host's taps, as the desktop's own keys do, and the panel keeps those
+    // that no tap consumes. The program's other windows keep their keys.
+    void panelKeysGoThroughTheTaps()
+    {
+        SimPlatform sim(ungranted());
+        sim.host.modify([](SimModel& model) { model.accessibilityTrusted = true; });
+        QList<KeyEvent> tapped;
+        const std::unique_ptr<EventTapPort> tap =
+            sim.eventTap.createTap([&tapped](const KeyEvent& event) {
+                tapped << event;
+                return event.keyCode == KeyCode::tab;
+            });
+        QVERIFY(tap);
+        tap->addToRunLoop();
+        SimStatusBar bar;
+        SimDesktopWindow desktop(sim.host, sim.control, bar, {});
+        FloatingPanel panel(
+            QStringLiteral("Panel"), [] { return 12.0; }, sim.workspace);
+        QWidget settings;
+        KeyLog reached;
+        panel.setObjectName(QStringLiteral("panel"));
+        settings.setObjectName(QStringLiteral("settings"));
+        for (QWidget* window : {static_cast<QWidget*>(&panel), &settings}) {
+            window->installEventFilter(&reached);
+            window->resize(200, 100);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+        }
+
+        // Alt goes down first, then Tab: the taps see the modifier change too.
+        QTest::keyPress(panel.windowHandle(), Qt::Key_Tab, Qt::AltModifier);
+        QTest::keyPress(panel.windowHandle(), Qt::Key_Escape);
+        QTest::keyPress(settings.windowHandle(), Qt::Key_Tab);
+        QList<quint16> codes;
+        for (const KeyEvent& event : tapped)
+            codes << event.keyCode;
+        QCOMPARE(codes, QList<quint16>({KeyCode::option, KeyCode::tab, KeyCode::escape}));
+        QCOMPARE(tapped[1].flags & CGEventFlag::option, CGEventFlag::option);
+        QCOMPARE(reached.keys,
+                 QStringList({QStringLiteral("panel Alt"), QStringLiteral("panel Esc"),
+                              QStringLiteral("settings Tab")}));
     }
 
     // The window stands for its screen: it covers the screen's available
