@@ -12,6 +12,7 @@
 #include "Services/WindowFocusService.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -19,6 +20,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +38,18 @@ QString orMissing(const std::optional<QString>& value)
 QString literalItemText(QString text)
 {
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+// Where the folder that stands in for the runtime folder is made.
+QString standInTemplate()
+{
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("TesselNav-XXXXXX"));
+}
+
+bool isOwnFolder(const QString& path)
+{
+    const QFileInfo folder(path);
+    return folder.isDir() && !folder.isSymLink() && folder.ownerId() == ::geteuid();
 }
 
 } // namespace
@@ -67,23 +82,27 @@ QString StatusMenu::displayName(const SafariWindow& window)
     return tr("Untitled Window");
 }
 
-QString StatusMenu::exportFolder()
+std::optional<QString> StatusMenu::exportFolder()
 {
-    if (!m_exportFolder.isEmpty())
-        return m_exportFolder;
     // The temporary folder is shared by every user; the runtime folder is
     // this user's alone (Qt gives none rather than one that is not). Without
     // it, a new folder that only this user can enter takes its place, kept
-    // so that every export lands in it; the export refuses a link or a
-    // stranger's folder wherever it lands.
+    // so that every export lands in it. Once it is cleaned away, its name,
+    // which anyone may have seen, could be taken by anyone: another new one
+    // serves then, and no name known beforehand is ever made there. The
+    // export refuses a link or a stranger's folder wherever it lands.
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (base.isEmpty()) {
-        QTemporaryDir own(QDir(QDir::tempPath()).filePath(QStringLiteral("TesselNav-XXXXXX")));
-        own.setAutoRemove(false);
-        base = own.isValid() ? own.path() : QDir::tempPath();
+        if (!isOwnFolder(m_standInFolder)) {
+            QTemporaryDir own(standInTemplate());
+            own.setAutoRemove(false);
+            m_standInFolder = own.isValid() ? own.path() : QString();
+        }
+        if (m_standInFolder.isEmpty())
+            return std::nullopt;
+        base = m_standInFolder;
     }
-    m_exportFolder = QDir(base).filePath(QStringLiteral("TesselNav-Snapshots"));
-    return m_exportFolder;
+    return QDir(base).filePath(QStringLiteral("TesselNav-Snapshots"));
 }
 
 void StatusMenu::buildMenu()
@@ -356,7 +375,14 @@ void StatusMenu::saveSnapshots()
         return;
     }
     const QList<SafariWindow> windows = discoverAllWindows();
-    const QString folder = exportFolder();
+    const std::optional<QString> ownFolder = exportFolder();
+    if (!ownFolder) {
+        const SnapshotService::ExportError error{
+            SnapshotService::ExportError::Kind::folderNotCreated, standInTemplate(), {}};
+        m_commands.showInfo(tr("Snapshot error"), error.description());
+        return;
+    }
+    const QString& folder = *ownFolder;
     const auto finished = [this, count = windows.size(),
                            folder](const SnapshotService::ExportResult& result) {
         if (const auto* error = std::get_if<SnapshotService::ExportError>(&result)) {

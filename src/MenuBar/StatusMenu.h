@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class PermissionsService;
 class ScrollingMenuStyle;
@@ -62,8 +63,9 @@ public:
     static QString displayName(const SafariWindow& window);
     // The snapshot export folder, in the user's runtime folder; else in a
     // private folder that the first call makes in the temporary folder and
-    // every later one gives again.
-    QString exportFolder();
+    // every later one gives again while it is there. None when no private
+    // folder can be made.
+    std::optional<QString> exportFolder();
 
     // The menu is about to open: list every enabled app's windows now, then
     // merge each scriptable running app's metadata in the background.
@@ -106,7 +108,9 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QPointer<QMenu> m_focusSubmenu;
     QList<SafariWindow> m_menuWindows;
-    QString m_exportFolder; // empty until first asked for
+    // Made in the temporary folder when there is no runtime folder; empty
+    // until then.
+    QString m_standInFolder;
     // Last: the export's result comes back through it while the menu exists.
     MainThreadQueue m_mainThread;
 };

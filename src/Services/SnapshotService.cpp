@@ -23,16 +23,31 @@ namespace {
 constexpr qint64 pruneAgeSeconds = 259200; // three days
 constexpr int diagnosticTitleLength = 36;
 constexpr int exportNameLength = 60;
+// Bytes in a file name, where the folder does not say.
+constexpr qsizetype defaultNameLimit = 255;
 
-// The first count user-perceived characters: an emoji or an accented letter
-// made of several code points is never cut in half.
-QString leadingCharacters(const QString& text, int count)
+// The first count user-perceived characters, as many as fit in maxBytes of
+// a file name: an emoji or an accented letter made of several code points
+// is never cut in half.
+QString leadingCharacters(const QString& text, int count,
+                          qsizetype maxBytes = std::numeric_limits<qsizetype>::max())
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int taken = 0;
-    while (taken < count && finder.toNextBoundary() != -1)
-        ++taken;
-    return taken < count ? text : text.left(finder.position());
+    qsizetype end = 0;
+    for (int taken = 0; taken < count; ++taken) {
+        const qsizetype next = finder.toNextBoundary();
+        if (next == -1 || QFile::encodeName(text.left(next)).size() > maxBytes)
+            break;
+        end = next;
+    }
+    return text.left(end);
+}
+
+// The longest file name the folder takes, in bytes.
+qsizetype longestFileName(const QString& folder)
+{
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 ? qsizetype(limit) : defaultNameLimit;
 }
 
 QString windowLabel(const SafariWindow& window)
@@ -129,14 +144,16 @@ QSize SnapshotService::captureSize(const QSizeF& frame)
     return QSize(pixelCount(scale * 2 * w), pixelCount(scale * 2 * h));
 }
 
-QString SnapshotService::exportFileName(int position, const SafariWindow& window)
+QString SnapshotService::exportFileName(int position, const SafariWindow& window,
+                                        qsizetype nameLimit)
 {
     QString name = windowLabel(window);
     name.replace(QLatin1Char('/'), QLatin1Char('-'));
     name.replace(QLatin1Char(':'), QLatin1Char('-'));
-    return QStringLiteral("%1 - %2.png")
-        .arg(position)
-        .arg(leadingCharacters(name, exportNameLength));
+    const QString number = QStringLiteral("%1 - ").arg(position);
+    const QString extension = QStringLiteral(".png");
+    const qsizetype room = nameLimit - QFile::encodeName(number + extension).size();
+    return number + leadingCharacters(name, exportNameLength, room) + extension;
 }
 
 QFuture<QHash<quint32, QImage>>
@@ -296,6 +313,7 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
                            int(written.size())};
     };
     const QDir dir(folder);
+    const qsizetype longestName = longestFileName(folder);
     // The export describes its own run, even when another one finished in
     // between and replaced lastDiagnostics.
     if (const auto error = AtomicFile::write(dir.filePath(QStringLiteral("diagnostics.txt")),
@@ -309,7 +327,7 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
         const auto image = cachedImage(window.windowID);
         if (!image)
             continue;
-        const QString path = dir.absoluteFilePath(exportFileName(i + 1, window));
+        const QString path = dir.absoluteFilePath(exportFileName(i + 1, window, longestName));
         if (const auto error = AtomicFile::writePng(path, *image))
             return notWritten(*error);
         written << path;

@@ -63,8 +63,9 @@ public:
     // Two pixels per point, scaled down to at most maxPixelWidth wide with the
     // aspect ratio kept; at least one pixel each way.
     static QSize captureSize(const QSizeF& frame);
-    // "<position> - <name>.png" of an export.
-    static QString exportFileName(int position, const SafariWindow& window);
+    // "<position> - <name>.png" of an export, the name cut to fit the whole
+    // in nameLimit bytes, the longest file name of the export's folder.
+    static QString exportFileName(int position, const SafariWindow& window, qsizetype nameLimit);
 
     // Captures every window that has a window-server id, one after another;
     // the result holds this run's successful captures only. Never fails:

@@ -96,11 +96,14 @@ QRectF contentFrame(const QWidget& content)
 
 // The settings store is the user's own file: a damaged one that it moves
 // aside is reported on standard error with the normal start's line, or the
-// next start would find the settings reset without a word.
+// next start would find the settings reset without a word. The render ends
+// at once, so a failed save is not tried again for long: only what it loses
+// is said.
 class RenderHost {
 public:
     RenderHost()
-        : m_sim(scenarioModel()), m_defaults(JsonUserDefaults::defaultPath()),
+        : m_sim(scenarioModel()),
+          m_defaults(JsonUserDefaults::defaultPath(), {}, JsonUserDefaults::Lifetime::singleTask),
           m_loginItems(QCoreApplication::applicationFilePath()),
           m_preferences(m_defaults, m_sim.workspace, m_loginItems, m_systemLog),
           m_icons(m_sim.workspace)

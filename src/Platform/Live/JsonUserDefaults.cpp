@@ -94,8 +94,8 @@ QVariantMap valuesOf(const QJsonObject& object)
 
 } // namespace
 
-JsonUserDefaults::JsonUserDefaults(QString path, Reporter report)
-    : m_path(std::move(path)), m_report(std::move(report))
+JsonUserDefaults::JsonUserDefaults(QString path, Reporter report, Lifetime lifetime)
+    : m_path(std::move(path)), m_report(std::move(report)), m_lifetime(lifetime)
 {
     if (!m_report) {
         m_report = [](const QString& line) {
@@ -209,6 +209,10 @@ void JsonUserDefaults::keepAside(const QString& reason, const QString& outcome)
             m_path + QStringLiteral(".corrupt-") + stamp + QLatin1Char('-') + QString::number(n);
 
     if (QFile::rename(m_path, aside)) {
+        // No file holds any value held here now: until a write lands, each one
+        // writes them all, and a missing file takes none of them away.
+        for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+            m_unsaved.insert(it.key());
         m_report(QStringLiteral("Tessel Nav: the settings file %1 could not be read (%2); it was "
                                 "kept as %3 and %4.")
                      .arg(m_path, reason, aside, outcome));
@@ -238,7 +242,9 @@ void JsonUserDefaults::writeAndReport()
         m_reportedSaveFailure.clear();
         return;
     }
-    if (*failure == m_reportedSaveFailure)
+    // A store that ends with its one task has no later try to promise; its
+    // end names what is lost.
+    if (m_lifetime == Lifetime::singleTask || *failure == m_reportedSaveFailure)
         return;
     m_reportedSaveFailure = *failure;
     m_report(QStringLiteral("Tessel Nav: could not save the settings to %1 (%2); the change is "
@@ -248,7 +254,7 @@ void JsonUserDefaults::writeAndReport()
 
 // Writes the unsaved keys into the file as it is now; the reason when the
 // file could not be written. A file that had to be moved aside is replaced
-// by everything this store holds.
+// by everything this store holds, since every key is unsaved then.
 std::optional<QString> JsonUserDefaults::write()
 {
     if (m_readOnly)
@@ -258,20 +264,13 @@ std::optional<QString> JsonUserDefaults::write()
     if (!onDisk && m_readOnly)
         return std::nullopt;
 
-    QStringList changed;
-    QJsonObject object;
-    if (onDisk) {
-        changed = takeIn(*onDisk);
-        object = *onDisk;
-        for (const QString& unsaved : std::as_const(m_unsaved)) {
-            if (const auto it = m_values.constFind(unsaved); it != m_values.cend())
-                object.insert(unsaved, toJson(*it));
-            else
-                object.remove(unsaved);
-        }
-    } else {
-        for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-            object.insert(it.key(), toJson(it.value()));
+    const QStringList changed = onDisk ? takeIn(*onDisk) : QStringList();
+    QJsonObject object = onDisk.value_or(QJsonObject());
+    for (const QString& unsaved : std::as_const(m_unsaved)) {
+        if (const auto it = m_values.constFind(unsaved); it != m_values.cend())
+            object.insert(unsaved, toJson(*it));
+        else
+            object.remove(unsaved);
     }
     std::optional<QString> failure;
     if (!onDisk || object != *onDisk)

@@ -23,12 +23,15 @@
 //
 // A file that cannot be parsed, or holds no object, is renamed aside to
 // "<name>.corrupt-<yyyyMMdd-HHmmss>" and reported, at creation (the store
-// starts empty) as at a write (the write stores everything the store holds).
+// starts empty) as at a write. Every write from then on stores everything
+// the store holds, until one succeeds; a missing file meanwhile is not an
+// edit that removed the values.
 // A write that fails (a full disk, a settings folder that cannot be created)
 // is reported, once until a write succeeds or fails for another reason; the
 // values are kept in memory and the write is tried again at the end of each
 // `repeatInterval` until it succeeds. When the last write, as the store is
-// destroyed, fails too, one line names the keys whose changes are lost.
+// destroyed, fails too, one line names the keys whose changes are lost; a
+// store made for a single task reports only that line.
 //
 // A write goes to the file at once when none went within `repeatInterval`;
 // otherwise it waits for the end of that interval, whichever keys it holds,
@@ -46,7 +49,13 @@ public:
     // Receives one line per problem; by default they go to standard error.
     using Reporter = std::function<void(const QString& line)>;
 
-    explicit JsonUserDefaults(QString path, Reporter report = {});
+    // A session's store says of a failed write that it is tried again; one
+    // made for a single task that ends with it (a render) has no time for
+    // that and says at its end only what is lost.
+    enum class Lifetime { session, singleTask };
+
+    explicit JsonUserDefaults(QString path, Reporter report = {},
+                              Lifetime lifetime = Lifetime::session);
     ~JsonUserDefaults() override;
 
     // "$XDG_CONFIG_HOME/TesselNav/defaults.json".
@@ -70,6 +79,7 @@ private:
 
     QString m_path;
     Reporter m_report;
+    const Lifetime m_lifetime;
     QVariantMap m_values;
     // Keys this store set or removed that the file does not have yet: a
     // change waiting for the interval's end, or one whose write failed.

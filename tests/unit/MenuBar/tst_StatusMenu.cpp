@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 
 struct Shown {
@@ -401,7 +404,7 @@ private slots:
         }
         Harness h(b.build(), {Browser::safari});
         const QString folder = QDir(runtime).filePath(QStringLiteral("TesselNav-Snapshots"));
-        QCOMPARE(h.menu.exportFolder(), folder);
+        QCOMPARE(h.menu.exportFolder(), std::optional(folder));
 
         h.menu.saveSnapshots();
         if (!recording) {
@@ -432,6 +435,47 @@ private slots:
             QStringLiteral("Found 2 browser window(s) but captured none. Check Screen Recording "
                            "permission (a rebuild resets it) or whether all windows are "
                            "minimized."));
+    }
+
+    // Without a runtime folder, the exports land in a private folder made in
+    // the temporary folder, which is everyone's. Once that folder is cleaned
+    // away, its name is free for anyone to take: the next export makes a new
+    // one instead of making that name again.
+    void standInFolderIsMadeAnewWhenGone()
+    {
+        QTemporaryDir temp;
+        qputenv("TMPDIR", temp.path().toUtf8());
+        // Neither the runtime folder named nor the one Qt would fall back to
+        // can be used.
+        const QString blocker = temp.filePath(QStringLiteral("blocker"));
+        QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
+        qputenv("XDG_RUNTIME_DIR", blocker.toUtf8());
+        const QString user = QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+        QVERIFY(QFile(temp.filePath(QStringLiteral("runtime-") + user)).open(QIODevice::WriteOnly));
+        QVERIFY(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).isEmpty());
+
+        SimScenarioBuilder b;
+        b.install(Browser::safari).launch(Browser::safari, 501);
+        b.window(QStringLiteral("Inbox"), QRectF(40, 60, 600, 400)).windowNumber(88);
+        Harness h(b.build(), {Browser::safari});
+        h.menu.saveSnapshots();
+        QTRY_COMPARE(h.printed.size(), 1);
+        const QString first = h.printed.first().section(QStringLiteral(" to "), 1);
+        QCOMPARE(QDir(first).entryList({QStringLiteral("*.png")}).size(), 1);
+        const QString firstOwn = QFileInfo(first).absolutePath();
+        QCOMPARE(QFileInfo(firstOwn).absolutePath(), temp.path());
+        QVERIFY(QDir(firstOwn).removeRecursively());
+
+        h.menu.saveSnapshots();
+        QTRY_COMPARE(h.printed.size(), 2);
+        QVERIFY(!QFileInfo::exists(firstOwn));
+        const QString second = h.printed.last().section(QStringLiteral(" to "), 1);
+        const QFileInfo secondOwn(QFileInfo(second).absolutePath());
+        QCOMPARE(secondOwn.absolutePath(), temp.path());
+        const auto othersRights = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                  QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QVERIFY(!(secondOwn.permissions() & othersRights));
+        QCOMPARE(QDir(second).entryList({QStringLiteral("*.png")}).size(), 1);
     }
 };
 

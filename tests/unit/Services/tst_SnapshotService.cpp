@@ -304,7 +304,7 @@ private slots:
         QFETCH(SafariWindow, window);
         QFETCH(int, position);
         QFETCH(QString, name);
-        QCOMPARE(SnapshotService::exportFileName(position, window), name);
+        QCOMPARE(SnapshotService::exportFileName(position, window, 255), name);
     }
 
     void exportWritesNumberedFilesAndOverwrites()
@@ -399,6 +399,30 @@ private slots:
                                 "written before it, kept in the folder: 1.")
                      .arg(folder));
         QCOMPARE(filesIn(folder), (QStringList{"1 - Inbox.png", "diagnostics.txt"}));
+    }
+
+    // Seventy flags are 560 bytes: the title is cut, a whole flag at a time,
+    // to what a file name in the folder may hold, and every window is
+    // exported.
+    void exportNamesFitTheFolder()
+    {
+        auto service = makeService();
+        QString flags;
+        for (int i = 0; i < 70; ++i)
+            flags += QStringLiteral("🇵🇹");
+        const auto result =
+            service
+                ->writeSnapshots({record(flags, 88), record("Docs", 89), record(flags, 91)},
+                                 m_dir->filePath("Export"))
+                .result();
+        const auto* files = std::get_if<QStringList>(&result);
+        QVERIFY(files);
+        QCOMPARE(files->size(), 3);
+        for (const QString& file : *files)
+            QVERIFY(QFile::exists(file) &&
+                    QFile::encodeName(QFileInfo(file).fileName()).size() <= 255);
+        // Thirty flags, of four UTF-16 units each: 248 bytes with the rest.
+        QCOMPARE(QFileInfo(files->first()).fileName(), "1 - " + flags.left(30 * 4) + ".png");
     }
 
     void waitingWritesStayOnePerWindow()
