@@ -23,7 +23,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -190,12 +189,6 @@ std::optional<int> runIfRequested(int argc, char** argv)
     }
     const RenderRequest& request = std::get<RenderRequest>(*parsed);
 
-    // The output may be a pipe whose reader stops early (`| head -c 8`): the
-    // write then fails with its reason and the mode still ends as always,
-    // rather than the whole process being killed by SIGPIPE. Ignored here,
-    // where the process does nothing but this one render; the normal start
-    // keeps the default.
-    std::signal(SIGPIPE, SIG_IGN);
     qInstallMessageHandler(discardMessage);
     fallBackToOffscreen();
     QtArguments qtArguments(argc, argv);

@@ -1,5 +1,6 @@
 // Runs the real program the way a user does and checks what it prints, its
 // exit status and what it leaves in the settings folder.
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,6 +16,7 @@
 
 #include <signal.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -254,6 +256,35 @@ private slots:
         QVERIFY(launch(config.path(), {}, Ending::kill, unshare).launched);
         const Run next = launch(config.path(), {}, Ending::kill, unshare);
         QVERIFY2(next.launched, qPrintable(next.out));
+    }
+
+    // Standard output into a pipe whose reader has gone (`| head -n 3`): the
+    // program goes on without its lines and ends in order when asked.
+    void aReaderThatGoesAwayDoesNotEndTheProgram()
+    {
+        QTemporaryDir config;
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment(config.path()));
+        program.setChildProcessModifier([] {
+            int ends[2];
+            if (::pipe(ends) == 0) {
+                ::dup2(ends[1], STDOUT_FILENO);
+                ::close(ends[0]);
+                ::close(ends[1]);
+            }
+        });
+        program.start(QStringLiteral(TESSEL_NAV_BINARY), {});
+        // It has launched once it has counted the launch; one that died stops the wait.
+        const QDeadlineTimer deadline(30000);
+        while (storedDefaults(config).value(QStringLiteral("launchAttempts")) != QJsonValue(1) &&
+               !deadline.hasExpired() && !program.waitForFinished(50)) {
+        }
+        QCOMPARE(program.state(), QProcess::Running);
+        program.terminate();
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(storedDefaults(config).value(QStringLiteral("launchAttempts")), QJsonValue(0));
     }
 
     void permissionsComeFromTheScenario()
