@@ -2,17 +2,11 @@
 
 #include <QLocale>
 
+#include <utility>
+
 namespace RenderArguments {
 
 namespace {
-
-std::optional<QString> pathAfter(const QStringList& arguments, const QString& option)
-{
-    const qsizetype at = arguments.indexOf(option);
-    if (at < 0 || at + 1 >= arguments.size())
-        return std::nullopt;
-    return arguments.at(at + 1);
-}
 
 QString number(double value)
 {
@@ -22,13 +16,25 @@ QString number(double value)
 
 } // namespace
 
-std::optional<RenderRequest> parse(const QStringList& arguments)
+std::optional<std::variant<RenderRequest, MissingRenderPath>> parse(const QStringList& arguments)
 {
-    if (std::optional<QString> path = pathAfter(arguments, viewOption))
-        return RenderRequest{RenderRequest::Kind::view, *path};
-    if (std::optional<QString> path = pathAfter(arguments, windowOption))
-        return RenderRequest{RenderRequest::Kind::window, *path};
+    using Kind = RenderRequest::Kind;
+    for (const auto& [option, kind] :
+         {std::pair(viewOption, Kind::view), std::pair(windowOption, Kind::window)}) {
+        const qsizetype at = arguments.indexOf(option);
+        if (at < 0)
+            continue;
+        if (at + 1 == arguments.size())
+            return MissingRenderPath{option};
+        return RenderRequest{kind, arguments.at(at + 1)};
+    }
     return std::nullopt;
+}
+
+QString usageLine(const MissingRenderPath& missing)
+{
+    return QStringLiteral("tessel-nav: %1 needs a path. Usage: tessel-nav [%2 PATH | %3 PATH]")
+        .arg(missing.option, viewOption, windowOption);
 }
 
 QString platformList(const QString& requested, bool hasX11Display, bool hasWaylandDisplay)

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <variant>
 
 // What the command line asks the program to render instead of starting.
 struct RenderRequest {
@@ -15,6 +16,13 @@ struct RenderRequest {
     bool operator==(const RenderRequest&) const = default;
 };
 
+// A render option with no path after it: the command line is wrong.
+struct MissingRenderPath {
+    QString option;
+
+    bool operator==(const MissingRenderPath&) const = default;
+};
+
 // The render modes' command-line face: the options they answer to and the
 // result lines they print.
 namespace RenderArguments {
@@ -23,10 +31,15 @@ inline const QString viewOption = QStringLiteral("--render-settings");
 inline const QString windowOption = QStringLiteral("--render-settings-window");
 
 // The arguments after the program name. Each option is an exact, whole
-// argument; its first occurrence counts and the next argument is its path. An
-// option with nothing after it counts as absent. The view render wins over
-// the window capture. None: start normally.
-std::optional<RenderRequest> parse(const QStringList& arguments);
+// argument; its first occurrence counts and the next argument is its path.
+// The view option, where it stands, decides, else the window option: the
+// view render wins over the window capture, and an option that is the last
+// argument is missing its path. None: start normally.
+std::optional<std::variant<RenderRequest, MissingRenderPath>> parse(const QStringList& arguments);
+
+// The one line that tells how the options are used, naming the one that
+// lacks its path.
+QString usageLine(const MissingRenderPath& missing);
 
 // The platforms a render tries, in order, as QT_QPA_PLATFORM takes them:
 // the one asked for (or the desktop's own), then offscreen, so that a render

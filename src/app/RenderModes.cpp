@@ -23,7 +23,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -183,24 +183,23 @@ std::optional<int> runIfRequested(int argc, char** argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const std::optional<RenderRequest> request = RenderArguments::parse(arguments);
-    if (!request)
+    const auto parsed = RenderArguments::parse(arguments);
+    if (!parsed)
         return std::nullopt;
+    if (const auto* missing = std::get_if<MissingRenderPath>(&*parsed)) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(RenderArguments::usageLine(*missing)));
+        return 2;
+    }
+    const RenderRequest& request = std::get<RenderRequest>(*parsed);
 
-    // The output may be a pipe whose reader stops early (`| head -c 8`): the
-    // write then fails with its reason and the mode still ends as always,
-    // rather than the whole process being killed by SIGPIPE. Ignored here,
-    // where the process does nothing but this one render; the normal start
-    // keeps the default.
-    std::signal(SIGPIPE, SIG_IGN);
     qInstallMessageHandler(discardMessage);
     fallBackToOffscreen();
     QtArguments qtArguments(argc, argv);
     QApplication app(qtArguments.argc(), qtArguments.argv());
-    if (request->kind == RenderRequest::Kind::view)
-        renderView(request->path);
+    if (request.kind == RenderRequest::Kind::view)
+        renderView(request.path);
     else
-        renderWindow(request->path);
+        renderWindow(request.path);
     return 0;
 }
 

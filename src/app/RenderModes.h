@@ -8,8 +8,9 @@
 namespace RenderModes {
 
 // Runs the render the arguments ask for and returns the exit status; none
-// when they ask for no render and the program should start normally. Call
-// before any application object exists.
+// when they ask for no render and the program should start normally. An
+// option with no path prints the usage on standard error and returns 2,
+// rendering nothing. Call before any application object exists.
 std::optional<int> runIfRequested(int argc, char** argv);
 
 } // namespace RenderModes

@@ -18,24 +18,31 @@ constexpr int handledSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // All the handler touches.
 int writeEnd = -1;
 volatile std::sig_atomic_t arrived = 0;
+volatile std::sig_atomic_t interrupted = 0;
 
 void onSignal(int number)
 {
-    if (arrived) {
-        // A session that ends sends SIGTERM and SIGHUP back to back: the end
-        // under way already answers both. Only a second Ctrl+C means that
-        // someone will not wait for it.
-        if (number != SIGINT)
+    // Only a second Ctrl+C means that someone will not wait for the end
+    // under way. A first one is noted and goes with that end, also when it
+    // comes after SIGTERM or SIGHUP: a terminal closed as Ctrl+C is pressed
+    // sends SIGINT and SIGHUP at once, and the kernel hands over SIGHUP first.
+    if (number == SIGINT) {
+        if (interrupted) {
+            // The signal is blocked while its handler runs, so the raised one
+            // acts, with the usual action, as soon as the handler returns.
+            struct sigaction usual = {};
+            usual.sa_handler = SIG_DFL;
+            sigemptyset(&usual.sa_mask);
+            sigaction(number, &usual, nullptr);
+            raise(number);
             return;
-        // The signal is blocked while its handler runs, so the raised one
-        // acts, with the usual action, as soon as the handler returns.
-        struct sigaction usual = {};
-        usual.sa_handler = SIG_DFL;
-        sigemptyset(&usual.sa_mask);
-        sigaction(number, &usual, nullptr);
-        raise(number);
-        return;
+        }
+        interrupted = 1;
     }
+    // A session that ends sends SIGTERM and SIGHUP back to back: the end
+    // under way already answers both.
+    if (arrived)
+        return;
     arrived = 1;
     const int savedErrno = errno;
     const char byte = 0;
@@ -86,9 +93,13 @@ TerminationSignals::~TerminationSignals()
     sigemptyset(&ignore.sa_mask);
     for (std::size_t i = 0; i < std::size(handledSignals); ++i) {
         // The end under way goes on after this object: a late SIGTERM or
-        // SIGHUP must not turn it into a death by signal.
-        const bool keepIgnoring = arrived && handledSignals[i] != SIGINT;
-        sigaction(handledSignals[i], keepIgnoring ? &ignore : &m_previous[i], nullptr);
+        // SIGHUP must not turn it into a death by signal, and SIGINT keeps
+        // the handler, which past the first signal writes nothing and ends
+        // the process only at a second Ctrl+C.
+        if (!arrived)
+            sigaction(handledSignals[i], &m_previous[i], nullptr);
+        else if (handledSignals[i] != SIGINT)
+            sigaction(handledSignals[i], &ignore, nullptr);
     }
     m_notifier.reset();
     close(writeEnd);

@@ -15,16 +15,18 @@ class QSocketNotifier;
 // A handler may call almost nothing, so it only writes one byte to a socket
 // pair whose other end a notifier watches in the event loop. Once one of the
 // signals has arrived, SIGTERM and SIGHUP are ignored for the rest of the
-// process (a logout sends both back to back), while a second SIGINT ends it
-// at once with its usual action: an impatient Ctrl+C still stops a quit that
-// hangs. SIGKILL cannot be caught and stays what it is, and a signal that the
+// process (a logout sends both back to back), and so is a first SIGINT; only
+// a SIGINT after an earlier SIGINT ends it at once with its usual action: an
+// impatient Ctrl+C still stops a quit that hangs, while one Ctrl+C that comes
+// with a hang-up, whichever the kernel hands over first, ends it in order.
+// SIGKILL cannot be caught and stays what it is, and a signal that the
 // program was started with ignored stays ignored. Where the socket pair cannot
 // be made, a line on standard error says so and the signals keep their usual
 // action.
 //
 // One instance at a time, created and destroyed on the main thread; it
-// restores the actions it replaced when it goes, but for SIGTERM and SIGHUP
-// once one of the signals has arrived.
+// restores the actions it replaced when it goes, unless one of the signals
+// has arrived: then SIGTERM and SIGHUP stay ignored and SIGINT stays counted.
 class TerminationSignals final : public QObject {
     Q_OBJECT
 public:

@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -122,6 +123,12 @@ int normalStart(QApplication& app)
 int main(int argc, char* argv[])
 {
     HeapPolicy::returnLargeBlocksAtOnce();
+    // Standard output, or a render's path, may be a pipe whose reader goes
+    // away (`| head -n 3`): the write then fails and is dealt with where it
+    // is made, rather than SIGPIPE killing the whole process, which in the
+    // normal start would also lose the settings it holds and count the run
+    // as a failed launch.
+    std::signal(SIGPIPE, SIG_IGN);
     // The two render options draw the settings and exit before anything of
     // the normal start exists.
     if (const std::optional<int> status = RenderModes::runIfRequested(argc, argv))

@@ -642,12 +642,24 @@ private slots:
         QCOMPARE(storedDefaults().value(QStringLiteral("launchAttempts")), QJsonValue(0));
     }
 
-    // A logout sends SIGTERM and SIGHUP back to back; a service stop sends
-    // SIGTERM. Each time, the program ends as Quit does: a setting changed
-    // twice in quick succession reaches the file, and the launch count is
-    // cleared, so that ends like these never add up to safe mode.
+    void terminationSignalsKeepTheLastChange_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::newRow("logout: TERM, HUP") << int(SIGTERM) << int(SIGHUP);
+        QTest::newRow("terminal closed at Ctrl+C: INT, HUP") << int(SIGINT) << int(SIGHUP);
+        QTest::newRow("terminal closed at Ctrl+C: HUP, INT") << int(SIGHUP) << int(SIGINT);
+    }
+
+    // A logout sends SIGTERM and SIGHUP back to back; a terminal closed as
+    // Ctrl+C is pressed sends SIGINT and SIGHUP, both pending at once. Each
+    // time, the program ends as Quit does: a setting changed twice in quick
+    // succession reaches the file, and the launch count is cleared, so that
+    // ends like these never add up to safe mode.
     void terminationSignalsKeepTheLastChange()
     {
+        QFETCH(int, first);
+        QFETCH(int, second);
         const QString autostart =
             m_home.filePath(QStringLiteral("config/autostart/tessel-nav.desktop"));
         for (int run = 1; run <= 5; ++run) {
@@ -682,7 +694,7 @@ private slots:
                      QStringLiteral("1")});
             QTRY_COMPARE(QFile::exists(autostart), run % 2 == 1);
             const pid_t pid = pid_t(m_program.processId());
-            QVERIFY(::kill(pid, SIGTERM) == 0 && ::kill(pid, SIGHUP) == 0);
+            QVERIFY(::kill(pid, first) == 0 && ::kill(pid, second) == 0);
             QVERIFY(m_program.waitForFinished(5000));
             QVERIFY2(m_program.exitStatus() == QProcess::NormalExit && m_program.exitCode() == 0,
                      qPrintable(QStringLiteral("run %1: %2 with %3")

@@ -1,6 +1,8 @@
 // Runs the real program the way a user does and checks what it prints, its
 // exit status and what it leaves in the settings folder.
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +13,10 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,21 +38,33 @@ struct Run {
 // it has launched, as a crash at start would end it.
 enum class Ending { signal, kill };
 
-// The program started on a settings folder of the test's own.
+// A settings folder of the test's own, and the default scenario unless
+// another is named.
+QProcessEnvironment programEnvironment(const QString& configHome, const QString& scenario = {})
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (scenario.isEmpty())
+        environment.remove(QStringLiteral("TESSEL_SIM_SCENARIO"));
+    else
+        environment.insert(QStringLiteral("TESSEL_SIM_SCENARIO"), scenario);
+    return environment;
+}
+
+// The program started on a settings folder of the test's own, through a
+// wrapper command when one is given.
 class Program {
 public:
-    explicit Program(const QString& configHome, const QString& scenario = {})
+    explicit Program(const QString& configHome, const QString& scenario = {},
+                     const QStringList& wrapper = {})
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        if (scenario.isEmpty())
-            environment.remove(QStringLiteral("TESSEL_SIM_SCENARIO"));
-        else
-            environment.insert(QStringLiteral("TESSEL_SIM_SCENARIO"), scenario);
-        m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(TESSEL_NAV_BINARY), {});
+        m_process.setProcessEnvironment(programEnvironment(configHome, scenario));
+        const QStringList command = wrapper + QStringList{QStringLiteral(TESSEL_NAV_BINARY)};
+        m_process.start(command.first(), command.mid(1));
     }
+
+    pid_t pid() const { return pid_t(m_process.processId()); }
 
     // Whether it launched and runs; one that does not start ends by itself.
     bool launched()
@@ -85,9 +103,10 @@ private:
     std::optional<bool> m_launched;
 };
 
-Run launch(const QString& configHome, const QString& scenario = {}, Ending ending = Ending::signal)
+Run launch(const QString& configHome, const QString& scenario = {}, Ending ending = Ending::signal,
+           const QStringList& wrapper = {})
 {
-    return Program(configHome, scenario).end(ending);
+    return Program(configHome, scenario, wrapper).end(ending);
 }
 
 QJsonObject storedDefaults(const QTemporaryDir& config)
@@ -165,11 +184,107 @@ private slots:
         }
         QVERIFY(running);
         QCOMPARE(storedDefaults(config).value(QStringLiteral("launchAttempts")), QJsonValue(1));
-        QVERIFY(!running->end(Ending::kill).out.contains(QStringLiteral("Safe mode")));
+        running->end(Ending::kill);
 
+        // The refused starts counted nothing: after the one killed copy, the
+        // next start is the second launch in a row, not in safe mode.
         const Run next = launch(config.path());
         QVERIFY2(next.launched, qPrintable(next.out));
         QVERIFY(next.exitedWith(0));
+        QVERIFY2(!next.out.contains(QStringLiteral("Safe mode")), qPrintable(next.out));
+    }
+
+    void aLockFileCountsOnlyWhileAProcessHoldsIt_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::newRow("an empty file, as a power cut leaves it") << false;
+        QTest::newRow("held by another process") << true;
+    }
+
+    // What the lock file holds means nothing; a start waits 5 seconds for a
+    // holder, which may be ending, before it gives up.
+    void aLockFileCountsOnlyWhileAProcessHoldsIt()
+    {
+        QFETCH(bool, held);
+        QTemporaryDir config;
+        QVERIFY(QDir(config.path()).mkpath(QStringLiteral("TesselNav")));
+        QFile lock(writeFile(config, QStringLiteral("TesselNav/running.lock"), {}));
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        if (held)
+            QCOMPARE(::flock(lock.handle(), LOCK_EX | LOCK_NB), 0);
+
+        QElapsedTimer waited;
+        waited.start();
+        const Run run = launch(config.path());
+        QCOMPARE(run.launched, !held);
+        QVERIFY(run.exitedWith(0));
+        if (held) {
+            QCOMPARE(run.out, QStringLiteral("Tessel Nav is already running.\n"));
+            QVERIFY2(waited.elapsed() >= 5000, qPrintable(QString::number(waited.elapsed())));
+        }
+    }
+
+    // A restart, as a script or a quick logout and login does it: SIGTERM to
+    // the running copy, a new start at once. The old copy is held still for
+    // a moment, as one busy with slow apps ends late; the new one waits for
+    // it and runs.
+    void aStartRightAfterSigtermRuns()
+    {
+        QTemporaryDir config;
+        Program old(config.path());
+        QVERIFY(old.launched());
+        QVERIFY(::kill(old.pid(), SIGSTOP) == 0 && ::kill(old.pid(), SIGTERM) == 0);
+        Program next(config.path());
+        QTest::qWait(500);
+        QVERIFY(::kill(old.pid(), SIGCONT) == 0);
+        const Run ended = old.end();
+        QVERIFY2(ended.exitedWith(0), qPrintable(ended.err));
+        const Run restarted = next.end();
+        QVERIFY2(restarted.launched, qPrintable(restarted.out));
+        QVERIFY(restarted.exitedWith(0));
+    }
+
+    // A copy killed inside a fresh PID namespace, as in a sandbox or a
+    // container, where the next copy gets the same process number.
+    void aCopyKilledInAPidNamespaceHoldsNothing()
+    {
+        const QStringList unshare{QStringLiteral("unshare"), QStringLiteral("-pf"),
+                                  QStringLiteral("--mount-proc"), QStringLiteral("--kill-child")};
+        if (QProcess::execute(unshare.first(), unshare.mid(1) << QStringLiteral("true")) != 0)
+            QSKIP("no PID namespace can be made here");
+        QTemporaryDir config;
+        QVERIFY(launch(config.path(), {}, Ending::kill, unshare).launched);
+        const Run next = launch(config.path(), {}, Ending::kill, unshare);
+        QVERIFY2(next.launched, qPrintable(next.out));
+    }
+
+    // Standard output into a pipe whose reader has gone (`| head -n 3`): the
+    // program goes on without its lines and ends in order when asked.
+    void aReaderThatGoesAwayDoesNotEndTheProgram()
+    {
+        QTemporaryDir config;
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment(config.path()));
+        program.setChildProcessModifier([] {
+            int ends[2];
+            if (::pipe(ends) == 0) {
+                ::dup2(ends[1], STDOUT_FILENO);
+                ::close(ends[0]);
+                ::close(ends[1]);
+            }
+        });
+        program.start(QStringLiteral(TESSEL_NAV_BINARY), {});
+        // It has launched once it has counted the launch; one that died stops the wait.
+        const QDeadlineTimer deadline(30000);
+        while (storedDefaults(config).value(QStringLiteral("launchAttempts")) != QJsonValue(1) &&
+               !deadline.hasExpired() && !program.waitForFinished(50)) {
+        }
+        QCOMPARE(program.state(), QProcess::Running);
+        program.terminate();
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(storedDefaults(config).value(QStringLiteral("launchAttempts")), QJsonValue(0));
     }
 
     void permissionsComeFromTheScenario()

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -47,7 +48,8 @@ QProcessEnvironment environmentFor(const QString& configHome, DisplayKind displa
 }
 
 // A normal start runs until it is quit: with `untilLaunched` the run ends
-// (killed, exit code -1) once the launch lines are out. A `fileSizeLimit`
+// (killed, exit code -1) once the launch lines are out, unless the program
+// ended before with a status of its own. A `fileSizeLimit`
 // makes every write past it fail, as a full disk does.
 Run run(const QStringList& arguments, const QString& configHome,
         DisplayKind display = DisplayKind::none, const QString& tab = {},
@@ -69,9 +71,12 @@ Run run(const QStringList& arguments, const QString& configHome,
         QByteArray out;
         while (!out.contains("Screen Recording: ") && process.waitForReadyRead(30000))
             out += process.readAllStandardOutput();
+        const bool endedByItself =
+            process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit;
         process.kill();
         process.waitForFinished();
-        return {-1, QString::fromUtf8(out + process.readAllStandardOutput()),
+        return {endedByItself ? process.exitCode() : -1,
+                QString::fromUtf8(out + process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
     }
     if (!process.waitForFinished(60000)) {
@@ -219,15 +224,27 @@ private slots:
         QVERIFY(plainFile.readAll() == optionFile.readAll());
     }
 
-    void aTrailingOptionStartsNormally()
+    void anOptionWithNoPathIsAUsageError_data()
     {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("view") << QStringLiteral("--render-settings");
+        QTest::newRow("window") << QStringLiteral("--render-settings-window");
+    }
+
+    // One line on standard error, and nothing started: no launch line, no
+    // settings folder.
+    void anOptionWithNoPathIsAUsageError()
+    {
+        QFETCH(QString, option);
         QTemporaryDir dir;
-        const Run result = run({QStringLiteral("--render-settings")}, dir.path(),
-                               DisplayKind::offscreen, {}, true);
-        QVERIFY2(result.out.contains(QStringLiteral("Tessel Nav launched. ")),
-                 qPrintable(result.out));
-        QVERIFY(!result.out.contains(QStringLiteral("rendered")));
-        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.png")}), QStringList());
+        const Run result = run({option}, dir.path(), DisplayKind::offscreen, {}, true);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.err, QStringLiteral("tessel-nav: ") + option +
+                                 QStringLiteral(" needs a path. Usage: tessel-nav "
+                                                "[--render-settings PATH | "
+                                                "--render-settings-window PATH]\n"));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("TesselNav"))));
     }
 
     void bothOptionsRenderOnlyTheView()
