@@ -144,19 +144,16 @@ int keptSelection(const QList<SafariWindow>& windows, const std::optional<Safari
 std::optional<int> recentSelection(const QList<SafariWindow>& cards, const QStringList& order,
                                    std::optional<Browser> frontmostApp)
 {
-    std::optional<SafariWindow> front;
-    if (frontmostApp) {
-        for (const QString& entry : order) {
-            const std::optional<int> index = recentCardIndex(cards, entry);
-            if (index && cards[*index].browser == *frontmostApp) {
-                front = cards[*index];
-                break;
-            }
-        }
-    }
+    QList<int> named; // the cards the order names, most recent first
     for (const QString& entry : order) {
-        const std::optional<int> index = recentCardIndex(cards, entry);
-        if (index && !(front && sameWindowIndex({*front}, cards[*index])))
+        if (const std::optional<int> index = recentCardIndex(cards, entry))
+            named << *index;
+    }
+    const auto front = std::find_if(named.cbegin(), named.cend(), [&](int index) {
+        return frontmostApp && cards[index].browser == *frontmostApp;
+    });
+    for (int index : std::as_const(named)) {
+        if (front == named.cend() || !sameWindowIndex({cards[*front]}, cards[index]))
             return index;
     }
     return std::nullopt;
