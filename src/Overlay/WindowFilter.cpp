@@ -144,17 +144,19 @@ int keptSelection(const QList<SafariWindow>& windows, const std::optional<Safari
 std::optional<int> recentSelection(const QList<SafariWindow>& cards, const QStringList& order,
                                    std::optional<Browser> frontmostApp)
 {
-    QList<int> named; // the cards the order names, most recent first
-    for (const QString& entry : order) {
-        if (const std::optional<int> index = recentCardIndex(cards, entry))
-            named << *index;
-    }
-    const auto front = std::find_if(named.cbegin(), named.cend(), [&](int index) {
-        return frontmostApp && cards[index].browser == *frontmostApp;
-    });
-    for (int index : std::as_const(named)) {
-        if (front == named.cend() || !sameWindowIndex({cards[*front]}, cards[index]))
-            return index;
+    std::optional<SafariWindow> front;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        const std::optional<int> index = recentCardIndex(cards, order[i]);
+        if (!index)
+            continue;
+        const SafariWindow& card = cards[*index];
+        if (i == 0 && frontmostApp && card.browser == *frontmostApp) {
+            front = card;
+            continue;
+        }
+        if (front && sameWindowIndex({*front}, card))
+            continue;
+        return index;
     }
     return std::nullopt;
 }

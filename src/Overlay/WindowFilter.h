@@ -49,14 +49,15 @@ int keptSelection(const QList<SafariWindow>& windows, const std::optional<Safari
 
 // The card a showing from the shortcut selects first: that of the most
 // recently used window (`order`, most recent first) that is not the window
-// in front. The window in front is the most recent one with a card of the
-// frontmost app; with an app in front that has no card, the most recent
-// window with a card is taken. Entries that name no card (windows that are
-// gone, or a document app's window whose card is now another document's)
-// are passed over. An entry names its card by id, or by window number
-// ("cg-<n>", as focus changes report a document app's window whose card
-// carries its document's id), so one window can stand in the order twice:
-// every entry that is the window in front is passed over. None when no
-// other window of the order has a card.
+// in front. The window in front is the order's first entry when it names a
+// card of the frontmost app. A first entry that names no card is a window in
+// front that has none yet (one opened since the cards were listed, or one
+// never listed), so every card the order names was used before it; with an
+// app in front that the switcher does not list, likewise. Later entries that
+// name no card (windows that are gone) are passed over. An entry names its
+// card by id, or by window number ("cg-<n>", as focus changes report a
+// document app's window whose card carries its document's id), so one window
+// can stand in the order twice: every entry that is the window in front is
+// passed over. None when no other window of the order has a card.
 std::optional<int> recentSelection(const QList<SafariWindow>& cards, const QStringList& order,
                                    std::optional<Browser> frontmostApp);

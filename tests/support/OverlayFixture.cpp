@@ -144,3 +144,14 @@ QString OverlayFixture::mainWindowTitle(pid_t pid) const
         return QString();
     });
 }
+
+quint64 OverlayFixture::windowToken(pid_t pid, quint32 windowNumber) const
+{
+    return sim.host.read([pid, windowNumber](const SimModel& model) {
+        for (const SimWindow& window : model.instance(pid)->windows) {
+            if (window.windowNumber == windowNumber)
+                return window.token;
+        }
+        return quint64(0);
+    });
+}

@@ -51,6 +51,8 @@ struct OverlayFixture {
     bool waitForMerges();
     void changeModel(const std::function<void(SimModel&)>& change) { sim.host.modify(change); }
     QString mainWindowTitle(pid_t pid) const;
+    // The element token of the app's window with that window-server number.
+    quint64 windowToken(pid_t pid, quint32 windowNumber) const;
 
     SimPlatform sim;
     Platform platform = sim.platform();

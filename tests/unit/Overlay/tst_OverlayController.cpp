@@ -129,6 +129,27 @@ private slots:
         QCOMPARE(o.selectedTitle(), QStringLiteral("Photo"));
     }
 
+    // A window opened since the last listing has no card yet when it comes
+    // to the front: the first step goes back to the window left for it, and
+    // stays there when the re-listing brings the new window's card.
+    void aNewWindowInFrontGoesBackToTheWindowLeft()
+    {
+        SimScenarioBuilder builder = desktop();
+        withWindows(builder, Browser::textedit, 601, {"A", "B"}, 101);
+        Overlay o(builder.frontmost(601).build(), {Browser::textedit});
+        o.controller.show(1, std::nullopt);
+        o.controller.commit(); // B
+        o.changeModel([](SimModel& m) { m.instance(601)->windows.append(window("C", 103)); });
+        o.sim.host.focusWindow(601, o.windowToken(601, 103));
+        QTRY_COMPARE(o.tracker.order(), (QStringList{"cg-103", "cg-102", "cg-101"}));
+
+        o.controller.show(1, std::nullopt);
+        QCOMPARE(o.selectedTitle(), QStringLiteral("B"));
+        o.controller.finishBackgroundDiscovery();
+        QCOMPARE(o.titles(), (QStringList{"C", "B", "A"}));
+        QCOMPARE(o.selectedTitle(), QStringLiteral("B"));
+    }
+
     // Choosing a document activates its app, which reports its main window,
     // then presses the document in its Window menu, which reports another:
     // neither window was used, the document was.
@@ -145,14 +166,7 @@ private slots:
         QCOMPARE(o.tracker.order(), (QStringList{"doc-acrobat-" + invoice, "cg-88"}));
 
         // Carried out: the app's focus changes count again.
-        const quint64 report = o.sim.host.read([](const SimModel& m) {
-            for (const SimWindow& window : m.instance(977)->windows) {
-                if (window.windowNumber == 250u)
-                    return window.token;
-            }
-            return quint64(0);
-        });
-        o.sim.host.focusWindow(977, report);
+        o.sim.host.focusWindow(977, o.windowToken(977, 250));
         QTRY_COMPARE(o.tracker.order().first(), QStringLiteral("cg-250"));
     }
 
