@@ -284,12 +284,8 @@ AXError SimAccessibility::pressMenuItem(const AXElement& element, const QString&
             return;
         opensDocument = true;
         instance->activeDocument = title;
-        for (const SimWindow& window : instance->windows) {
-            if (window.accessible && window.title == title) {
-                documentWindow = window.token;
-                break;
-            }
-        }
+        if (const SimWindow* window = instance->windowShowing(title))
+            documentWindow = window->token;
     });
     m_menuActions.add({element.pid, action + QLatin1Char(' ') + title});
     if (opensDocument && documentWindow != 0)

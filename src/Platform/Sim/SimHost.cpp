@@ -58,6 +58,9 @@ void SimHost::focusWindow(pid_t pid, quint64 windowToken)
             for (SimWindow& other : windows)
                 other.main = false;
             window.main = true;
+            // A document app's main window decides its active document.
+            if (const std::optional<QString> document = instance->documentShownIn(window.title))
+                instance->activeDocument = *document;
             windows.prepend(window);
             found = true;
         }

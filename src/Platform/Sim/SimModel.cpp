@@ -9,6 +9,28 @@ SimMenuItem SimMenuItem::withMenu(const QString& title, QList<SimMenuItem> entri
     return SimMenuItem{0, title, {menu}};
 }
 
+std::optional<QString> SimInstance::documentShownIn(const QString& windowTitle) const
+{
+    std::optional<QString> shown;
+    for (const QString& document : documents) {
+        const bool named = windowTitle.startsWith(document) &&
+                           (windowTitle.size() == document.size() ||
+                            windowTitle.at(document.size()) == QLatin1Char(' '));
+        if (named && (!shown || document.size() > shown->size()))
+            shown = document;
+    }
+    return shown;
+}
+
+const SimWindow* SimInstance::windowShowing(const QString& document) const
+{
+    for (const SimWindow& window : windows) {
+        if (window.accessible && documentShownIn(window.title) == document)
+            return &window;
+    }
+    return nullptr;
+}
+
 const SimApp* SimModel::installedApp(const QString& bundleID) const
 {
     for (const SimApp& app : installedApps) {

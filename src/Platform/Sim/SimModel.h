@@ -94,6 +94,13 @@ struct SimInstance {
     QList<SimMenuItem> menuBar;
     SimAccessibilityBehaviour accessibility;
     SimScripting scripting; // the first running instance of an app answers its scripts
+
+    // The document a window of this title shows: the one it is named after,
+    // alone or followed by a space and the view's state ("Poster.psd @ 66.7%
+    // (RGB/8)"). One name may begin another, so the longest one wins.
+    std::optional<QString> documentShownIn(const QString& windowTitle) const;
+    // The first window that accessibility reaches and that shows the document.
+    const SimWindow* windowShowing(const QString& document) const;
 };
 
 struct SimApp {

@@ -154,13 +154,8 @@ AppleScriptRun SimScriptReplies::switchDocument(const SimScriptMatch& match)
                 found = true;
                 instance.activeDocument = match.documentName;
                 pid = instance.pid;
-                // The document's window is the one its name heads.
-                for (const SimWindow& window : instance.windows) {
-                    if (window.accessible && window.title.startsWith(match.documentName)) {
-                        token = window.token;
-                        break;
-                    }
-                }
+                if (const SimWindow* window = instance.windowShowing(match.documentName))
+                    token = window->token;
             }
             return;
         }
