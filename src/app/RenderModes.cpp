@@ -19,11 +19,15 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QImage>
 #include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,22 +62,41 @@ SimModel scenarioModel()
     return SimModel{};
 }
 
-// Writes the render's PNG; when the image cannot be encoded, prints the
-// given failure line, and when the file cannot be written, a failure line
-// with the reason, leaving any file at the path as it was.
-bool writeRender(const QString& path, const QImage& image, const QString& encodingFailure)
+// Whether the file at the path is this program's own standard output, as
+// `--render-settings /dev/stdout | …` or /proc/self/fd/1 name it: the same
+// file, by device and inode, however the path reaches it.
+bool isStandardOutput(const QString& path)
+{
+    struct stat file {};
+    struct stat output {};
+    return ::stat(QFile::encodeName(path).constData(), &file) == 0 &&
+           ::fstat(STDOUT_FILENO, &output) == 0 && file.st_dev == output.st_dev &&
+           file.st_ino == output.st_ino;
+}
+
+// Writes the render's PNG and prints the confirmation; when the image cannot
+// be encoded, prints the given failure line instead, and when the file cannot
+// be written, a failure line with the reason, leaving any file at the path as
+// it was. A PNG written into standard output must be all that its reader
+// gets, or the file it saves does not read as a PNG: the confirmation then
+// goes to standard error.
+void writeRender(const QString& path, const QImage& image, const QString& confirmation,
+                 const QString& encodingFailure)
 {
     const std::variant<QByteArray, QString> png = AtomicFile::encodePng(image);
     if (!std::holds_alternative<QByteArray>(png)) {
         StandardOutput::printLine(encodingFailure);
-        return false;
+        return;
     }
     if (const std::optional<FileWriteError> error =
             AtomicFile::write(path, std::get<QByteArray>(png))) {
         StandardOutput::printLine(QStringLiteral("render FAILED — ") + error->description());
-        return false;
+        return;
     }
-    return true;
+    if (isStandardOutput(path))
+        std::fprintf(stderr, "%s\n", qUtf8Printable(confirmation));
+    else
+        StandardOutput::printLine(confirmation);
 }
 
 // Frames in the host's convention: bottom-left origin, y up.
@@ -138,8 +161,7 @@ void renderView(const QString& path)
     image.fill(Qt::transparent);
     view.render(&image);
 
-    if (writeRender(path, image, QStringLiteral("render FAILED")))
-        StandardOutput::printLine(QStringLiteral("rendered: ") + path);
+    writeRender(path, image, QStringLiteral("rendered: ") + path, QStringLiteral("render FAILED"));
 }
 
 QWidget* findSettingsWindow()
@@ -169,9 +191,10 @@ void renderWindow(const QString& path)
         StandardOutput::printLine(failure);
         return;
     }
-    if (writeRender(path, window->grab().toImage(), failure))
-        StandardOutput::printLine(
-            RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)));
+    writeRender(
+        path, window->grab().toImage(),
+        RenderArguments::windowCaptureLine(path, windowFrame(*window), contentFrame(*content)),
+        failure);
 }
 
 } // namespace

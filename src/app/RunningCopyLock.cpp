@@ -5,10 +5,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -19,11 +21,49 @@ namespace {
 constexpr std::chrono::seconds patience(5);
 constexpr std::chrono::milliseconds retryInterval(10);
 
-// False once this descriptor holds the lock, and where the file system
-// gives no locks at all.
-bool heldElsewhere(int descriptor)
+// A FIFO at the lock's place would hold open() until a writer came, maybe
+// never, and no SIGTERM could end that wait: the event loop that acts on it
+// is not running yet. So no open waits, and no link is followed to one. Not
+// handed to the programs the copy starts, which would hold the lock on.
+constexpr int openFlags = O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
+
+// Read-write where the file takes writes: on NFS, flock is a byte-range lock,
+// and an exclusive one fails on a file open for reading only. Read-only
+// still opens a lock file that the file's mode or a read-only disk keeps
+// from being written, and a local file system locks it all the same.
+int openLockFile(const QString& path)
 {
-    return flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    const QByteArray name = QFile::encodeName(path);
+    const int descriptor = open(name.constData(), O_RDWR | openFlags, 0600);
+    if (descriptor >= 0 || (errno != EACCES && errno != EPERM && errno != EROFS))
+        return descriptor;
+    return open(name.constData(), O_RDONLY | openFlags, 0600);
+}
+
+bool isRegularFile(int descriptor)
+{
+    struct stat status {};
+    return fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// 0 once this descriptor holds the lock, EWOULDBLOCK while another holds
+// it, else the reason there is no lock to be had.
+int tryLock(int descriptor)
+{
+    return flock(descriptor, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+}
+
+QString withoutLock(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Tessel Nav: the lock file %1 %2; running without the one-copy lock, "
+                          "so another copy may start on the same settings.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString systemReason(const char* what, int error)
+{
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(what),
+                                         QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -31,23 +71,33 @@ bool heldElsewhere(int descriptor)
 RunningCopyLock::RunningCopyLock(const QString& folder)
 {
     QDir().mkpath(folder);
-    // Read-only is enough for flock, and it also opens a lock file that a
-    // folder or disk which takes no writes keeps from being created. Not
-    // handed to the programs the copy starts, which would hold it on.
-    m_descriptor = open(QFile::encodeName(folder + QStringLiteral("/running.lock")).constData(),
-                        O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
-    // Where no lock can be had at all (no file and no way to make one, a
-    // file system without locks), the program runs unguarded: a person
-    // would rather have the switcher than nothing, and the settings store
-    // says by itself what it cannot save.
-    if (m_descriptor < 0)
+    const QString path = folder + QStringLiteral("/running.lock");
+    const QString notAFile = QStringLiteral("is not a regular file");
+    m_descriptor = openLockFile(path);
+    if (m_descriptor < 0) {
+        const int error = errno;
+        // ELOOP: a link, which O_NOFOLLOW refuses.
+        m_withoutLockReport =
+            withoutLock(path, error == ELOOP ? notAFile : systemReason("cannot be opened", error));
         return;
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    m_heldByAnotherCopy = heldElsewhere(m_descriptor);
-    while (m_heldByAnotherCopy && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(retryInterval);
-        m_heldByAnotherCopy = heldElsewhere(m_descriptor);
     }
+    if (!isRegularFile(m_descriptor)) {
+        close(m_descriptor);
+        m_descriptor = -1;
+        m_withoutLockReport = withoutLock(path, notAFile);
+        return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    int result = tryLock(m_descriptor);
+    while (result == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(retryInterval);
+        result = tryLock(m_descriptor);
+    }
+    m_heldByAnotherCopy = result == EWOULDBLOCK;
+    // A file system that gives no locks, or NFS refusing one on a file open
+    // for reading.
+    if (result != 0 && !m_heldByAnotherCopy)
+        m_withoutLockReport = withoutLock(path, systemReason("cannot be locked", result));
 }
 
 RunningCopyLock::~RunningCopyLock()

@@ -71,6 +71,8 @@ int normalStart(QApplication& app)
         StandardOutput::printLine(QStringLiteral("Tessel Nav is already running."));
         return 0;
     }
+    if (const std::optional<QString>& report = runningCopy.withoutLockReport())
+        std::fprintf(stderr, "%s\n", qUtf8Printable(*report));
 
     JsonUserDefaults defaults(JsonUserDefaults::defaultPath());
     XdgLoginItems loginItems(QCoreApplication::applicationFilePath());

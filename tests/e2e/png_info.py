@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Reads a PNG file with nothing but zlib and struct, independently of Qt.
 
-Checks the signature, every chunk's CRC, the header, and that the image data
-inflates to exactly one filtered scanline per row. Prints the width, the
-height and the first pixel's red, green, blue and alpha, space-separated;
-exits 1 with a reason on standard error for anything else.
+Checks the signature, every chunk's CRC, the header, that nothing follows the
+IEND chunk, and that the image data inflates to exactly one filtered scanline
+per row. Prints the width, the height and the first pixel's red, green, blue
+and alpha, space-separated; exits 1 with a reason on standard error for
+anything else.
 """
 import struct
 import sys
@@ -39,6 +40,8 @@ def main(path):
             idat += body
         elif kind == b"IEND":
             ended = True
+            if pos + 12 + length != len(data):
+                fail("additional data after IEND chunk")
             break
         pos += 12 + length
     if header is None or not ended:

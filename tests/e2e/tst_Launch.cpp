@@ -16,6 +16,7 @@
 
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -222,6 +223,36 @@ private slots:
             QCOMPARE(run.out, QStringLiteral("Tessel Nav is already running.\n"));
             QVERIFY2(waited.elapsed() >= 5000, qPrintable(QString::number(waited.elapsed())));
         }
+    }
+
+    void aFifoAtTheLocksPlaceStarts_data()
+    {
+        QTest::addColumn<bool>("throughALink");
+        QTest::newRow("a FIFO") << false;
+        QTest::newRow("a link to a FIFO") << true;
+    }
+
+    // Opening a FIFO waits for a writer, for good: the start goes on without
+    // the lock and says so in one line.
+    void aFifoAtTheLocksPlaceStarts()
+    {
+        QFETCH(bool, throughALink);
+        QTemporaryDir config;
+        QVERIFY(QDir(config.path()).mkpath(QStringLiteral("TesselNav")));
+        const QString lock = config.filePath(QStringLiteral("TesselNav/running.lock"));
+        const QString fifo = throughALink ? config.filePath(QStringLiteral("lock.fifo")) : lock;
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        if (throughALink)
+            QVERIFY(QFile::link(fifo, lock));
+
+        const Run run = launch(config.path());
+        QVERIFY2(run.out.contains(QStringLiteral("Tessel Nav launched. ")), qPrintable(run.out));
+        QVERIFY(run.exitedWith(0));
+        const QString line = QStringLiteral("Tessel Nav: the lock file ") + lock +
+                             QStringLiteral(" is not a regular file; running without the one-copy "
+                                            "lock, so another copy may start on the same "
+                                            "settings.\n");
+        QVERIFY2(run.err.contains(line), qPrintable(run.err));
     }
 
     // A restart, as a script or a quick logout and login does it: SIGTERM to

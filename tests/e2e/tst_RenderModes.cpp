@@ -313,6 +313,45 @@ private slots:
         QCOMPARE(png->width, 940);
     }
 
+    void standardOutputAsThePathGetsThePngAlone_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("lineStart");
+        QTest::newRow("view") << QStringLiteral("--render-settings")
+                              << QStringLiteral("/dev/stdout")
+                              << QStringLiteral("rendered: /dev/stdout\n");
+        QTest::newRow("window") << QStringLiteral("--render-settings-window")
+                                << QStringLiteral("/dev/stdout")
+                                << QStringLiteral("rendered: /dev/stdout window={{");
+        QTest::newRow("view through /proc")
+            << QStringLiteral("--render-settings") << QStringLiteral("/proc/self/fd/1")
+            << QStringLiteral("rendered: /proc/self/fd/1\n");
+    }
+
+    // `--render-settings /dev/stdout | cat > p.png`: the saved file is the
+    // PNG with nothing after it, and the one line comes on standard error.
+    void standardOutputAsThePathGetsThePngAlone()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, path);
+        QFETCH(QString, lineStart);
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("p.png"));
+        QProcess shell;
+        shell.setProcessEnvironment(environmentFor(dir.path(), DisplayKind::none, {}));
+        shell.start(QStringLiteral("bash"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("set -o pipefail; \"$0\" \"$1\" \"$2\" | cat > \"$3\""),
+                     QStringLiteral(TESSEL_NAV_BINARY), option, path, saved});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.exitCode(), 0);
+        const QString err = QString::fromUtf8(shell.readAllStandardError());
+        QVERIFY2(err.startsWith(lineStart) && err.count('\n') == 1 && err.endsWith('\n'),
+                 qPrintable(err));
+        QVERIFY(decode(saved));
+    }
+
     // Standard output as the path, into a pipe whose reader stops after the
     // signature: the reader gets it, and the mode ends as always, not by
     // SIGPIPE.
