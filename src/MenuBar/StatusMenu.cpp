@@ -328,9 +328,13 @@ void StatusMenu::logSafariWindows()
                  .arg(accessibilityCount)
                  .arg(all.size());
     for (const auto& [browser, error] : orderedErrors()) {
-        lines << QStringLiteral("%1 %2 scripting failed: %3. Check System Settings → Privacy & "
+        // Most error texts are sentences with their own full stop; an app's
+        // message ends in its error number instead.
+        const QString sentence =
+            error.endsWith(QLatin1Char('.')) ? error : error + QLatin1Char('.');
+        lines << QStringLiteral("%1 %2 scripting failed: %3 Check System Settings → Privacy & "
                                 "Security → Automation → Tessel Nav.")
-                     .arg(warningSign, browser.displayName(), error);
+                     .arg(warningSign, browser.displayName(), sentence);
     }
     if (all.isEmpty()) {
         lines << (anyEnabledAppRunning()

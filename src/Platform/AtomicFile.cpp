@@ -21,6 +21,14 @@ QString FileWriteError::description() const
 
 namespace {
 
+// QSaveFile's temporary name is the file's own followed by this. On Linux a
+// new file goes in under its own name, but one that is there already is
+// replaced by way of the temporary name, so every name written leaves room
+// for it.
+constexpr char temporaryNameSuffix[] = ".XXXXXX";
+// Bytes in a file name, where the folder does not say.
+constexpr qsizetype defaultNameLimit = 255;
+
 // Every count is checked and the rest written again until the system names
 // its reason: an unbuffered write that stops short (a full disk, the
 // file-size limit, a reader that has gone) returns the short count and
@@ -101,6 +109,13 @@ std::optional<FileWriteError> writePng(const QString& path, const QImage& image)
     if (const QString* cause = std::get_if<QString>(&png))
         return FileWriteError{path, *cause};
     return write(path, std::get<QByteArray>(png));
+}
+
+qsizetype longestName(const QString& folder)
+{
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return (limit > 0 ? qsizetype(limit) : defaultNameLimit) -
+           qsizetype(sizeof(temporaryNameSuffix) - 1);
 }
 
 } // namespace AtomicFile

@@ -46,4 +46,8 @@ std::variant<QByteArray, QString> encodePng(const QImage& image);
 // The image encoded as above, then written as above.
 std::optional<FileWriteError> writePng(const QString& path, const QImage& image);
 
+// The longest file name, in bytes, that write() can both create and replace
+// in the folder: the folder's own limit less what the temporary name adds.
+qsizetype longestName(const QString& folder);
+
 } // namespace AtomicFile

@@ -1,21 +1,32 @@
 #include "Platform/StandardOutput.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <mutex>
+
+#include <unistd.h>
 
 namespace StandardOutput {
 
 void printLine(const QString& text)
 {
     static std::mutex mutex;
-    static bool closed = false;
+    static bool readerGone = false;
     const QByteArray bytes = text.toUtf8() + '\n';
     std::lock_guard lock(mutex);
-    if (closed)
+    if (readerGone)
         return;
-    const bool written =
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-    closed = std::fflush(stdout) != 0 || !written;
+    // Straight to the descriptor, so that nothing but this line is at stake
+    // and errno is its write's: what becomes of the buffered bytes of a
+    // stdio flush that failed is not specified.
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written =
+            ::write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written <= 0) {
+            readerGone = written < 0 && errno == EPIPE;
+            return;
+        }
+        done += written;
+    }
 }
 
 } // namespace StandardOutput

@@ -23,8 +23,6 @@ namespace {
 constexpr qint64 pruneAgeSeconds = 259200; // three days
 constexpr int diagnosticTitleLength = 36;
 constexpr int exportNameLength = 60;
-// Bytes in a file name, where the folder does not say.
-constexpr qsizetype defaultNameLimit = 255;
 
 // The first count user-perceived characters, as many as fit in maxBytes of
 // a file name: an emoji or an accented letter made of several code points
@@ -41,13 +39,6 @@ QString leadingCharacters(const QString& text, int count,
         end = next;
     }
     return text.left(end);
-}
-
-// The longest file name the folder takes, in bytes.
-qsizetype longestFileName(const QString& folder)
-{
-    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
-    return limit > 0 ? qsizetype(limit) : defaultNameLimit;
 }
 
 QString windowLabel(const SafariWindow& window)
@@ -313,7 +304,7 @@ SnapshotService::ExportResult SnapshotService::writeExport(const QList<SafariWin
                            int(written.size())};
     };
     const QDir dir(folder);
-    const qsizetype longestName = longestFileName(folder);
+    const qsizetype longestName = AtomicFile::longestName(folder);
     // The export describes its own run, even when another one finished in
     // between and replaced lastDiagnostics.
     if (const auto error = AtomicFile::write(dir.filePath(QStringLiteral("diagnostics.txt")),

@@ -64,7 +64,8 @@ public:
     // aspect ratio kept; at least one pixel each way.
     static QSize captureSize(const QSizeF& frame);
     // "<position> - <name>.png" of an export, the name cut to fit the whole
-    // in nameLimit bytes, the longest file name of the export's folder.
+    // in nameLimit bytes, the longest file name the export can write (and
+    // write again) in its folder.
     static QString exportFileName(int position, const SafariWindow& window, qsizetype nameLimit);
 
     // Captures every window that has a window-server id, one after another;

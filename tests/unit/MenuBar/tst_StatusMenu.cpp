@@ -310,15 +310,18 @@ private slots:
         b.install(Browser::chrome).launch(Browser::chrome, 612);
         b.window(QStringLiteral("Pulls"), QRectF(60, 70, 1300, 820)).windowNumber(120);
         b.model().instances.last().scripting.automationDenied = true;
-        b.install(Browser::firefox);
-        Harness h(b.build(), {Browser::safari, Browser::chrome, Browser::firefox});
+        b.install(Browser::firefox).install(Browser::pages);
+        Harness h(b.build(), {Browser::safari, Browser::chrome, Browser::firefox, Browser::pages});
 
         h.menu.logSafariWindows();
+        // A full stop ends each error, whether its text brings one or not.
         const QString expected = QStringLiteral(
-            "Enabled: Safari: 3, Chrome: 1, Firefox: 0. Accessibility saw 3; total after "
-            "AppleScript merge: 4.\n"
+            "Enabled: Safari: 3, Chrome: 1, Firefox: 0, Pages: 0. Accessibility saw 3; total "
+            "after AppleScript merge: 4.\n"
             "\u26A0\uFE0F Chrome scripting failed: Not authorized to send Apple events to Chrome. "
             "(-1743). Check System Settings → Privacy & Security → Automation → Tessel Nav.\n"
+            "\u26A0\uFE0F Pages scripting failed: Pages is not running. Check System Settings → "
+            "Privacy & Security → Automation → Tessel Nav.\n"
             "[1] [Safari] Inbox\n"
             "    windowID: 88  minimized: false  focus via: AX\n"
             "    url: https://mail.example.com/inbox  domain: mail.example.com  tabs: 6\n"
