@@ -246,7 +246,7 @@ private slots:
             QVERIFY(QFile::link(fifo, lock));
 
         const Run run = launch(config.path());
-        QVERIFY2(run.out.contains(QStringLiteral("Tessel Nav launched. ")), qPrintable(run.out));
+        QVERIFY2(run.launched, qPrintable(run.out));
         QVERIFY(run.exitedWith(0));
         const QString line = QStringLiteral("Tessel Nav: the lock file ") + lock +
                              QStringLiteral(" is not a regular file; running without the one-copy "
@@ -376,7 +376,7 @@ private slots:
         writeFile(config, QStringLiteral("TesselNav/defaults.json"), corrupt);
 
         const Run run = launch(config.path());
-        QVERIFY2(run.out.contains(QStringLiteral("Tessel Nav launched. ")), qPrintable(run.out));
+        QVERIFY2(run.launched, qPrintable(run.out));
         QVERIFY2(run.err.contains(QStringLiteral("corrupt")), qPrintable(run.err));
 
         const QStringList aside = QDir(config.filePath(QStringLiteral("TesselNav")))
